@@ -1,0 +1,65 @@
+# Cross build: VellumineSetup.exe with its payload store, and the Wine tests.
+include(ExternalProject)
+
+set(VELLUMINE_PAYLOAD_DIR "" CACHE PATH "The maker's own payload files; stand-ins are generated when empty")
+set(win32_flags -Os -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
+set(win32_link -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat
+    -Wl,--no-insert-timestamp -s)
+add_compile_options(${win32_flags} -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
+add_link_options(${win32_link})
+
+
+
+# The host programs that the build runs.
+set(tools_dir ${CMAKE_BINARY_DIR}/tools)
+ExternalProject_Add(host_tools
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}/tools
+  BINARY_DIR ${tools_dir}
+  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=cc -DCMAKE_CXX_COMPILER=c++
+  INSTALL_COMMAND ""
+  BUILD_ALWAYS ON
+  BUILD_BYPRODUCTS ${tools_dir}/packer ${tools_dir}/standin_gen)
+
+# A small working program that says it is a stand-in for the application's executables.
+add_executable(standin WIN32 tools/standin_app.cpp)
+target_link_libraries(standin PRIVATE user32)
+
+set(payload_dir ${CMAKE_BINARY_DIR}/payload)
+set(standin_dir ${payload_dir}/standins)
+set(store_dir ${payload_dir}/store)
+file(GLOB authored ${CMAKE_SOURCE_DIR}/payload/*)
+add_custom_command(OUTPUT ${standin_dir}/.made
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${standin_dir}
+  COMMAND ${tools_dir}/standin_gen ${standin_dir} $<TARGET_FILE:standin>
+  COMMAND ${CMAKE_COMMAND} -E touch ${standin_dir}/.made
+  DEPENDS host_tools standin ${tools_dir}/standin_gen
+  COMMENT "Generating stand-ins for the maker's files")
+set(payload_dirs ${CMAKE_SOURCE_DIR}/payload ${standin_dir})
+if(VELLUMINE_PAYLOAD_DIR)
+  list(PREPEND payload_dirs ${VELLUMINE_PAYLOAD_DIR})
+endif()
+add_custom_command(OUTPUT ${store_dir}/payload.rc
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${store_dir}
+  COMMAND ${tools_dir}/packer ${store_dir} ${store_dir}/payload.rc ${payload_dirs}
+  DEPENDS host_tools ${tools_dir}/packer ${standin_dir}/.made ${authored} ${CMAKE_SOURCE_DIR}/src/install/manifest.def
+  COMMENT "Packing the payload store")
+add_custom_target(payload_store DEPENDS ${store_dir}/payload.rc)
+
+# Everything but the entry point, so that the tests link the product's own code.
+add_library(vwin STATIC
+  src/app/globals.cpp
+  src/store/payload_store.cpp
+  src/glyph/glyph_font.cpp
+  src/install/file_writer.cpp
+)
+target_link_libraries(vwin PUBLIC vcore z user32 gdi32 comdlg32 comctl32)
+
+set(resource_includes ${CMAKE_SOURCE_DIR}/src/resources ${store_dir} ${CMAKE_SOURCE_DIR}/src)
+set_source_files_properties(src/resources/installer.rc PROPERTIES OBJECT_DEPENDS
+  "${store_dir}/payload.rc;${CMAKE_SOURCE_DIR}/src/resources/app.manifest")
+add_executable(VellumineSetup WIN32 src/app/main.cpp src/resources/installer.rc)
+target_include_directories(VellumineSetup PRIVATE ${resource_includes})
+add_dependencies(VellumineSetup payload_store)
+target_link_libraries(VellumineSetup PRIVATE vwin)
+
+add_subdirectory(tests/win32)

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need, and nothing when they are present.
+# Sourced or run by scripts/run.sh and scripts/test.sh.
+set -euo pipefail
+
+need=()
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev zlib1g-dev libjpeg-dev libgtest-dev googletest
+  g++-mingw-w64-i686 libz-mingw-w64-dev
+  wine wine32:i386 xvfb x11-apps x11-utils imagemagick attr unifont
+)
+for p in "${packages[@]}"; do have_pkg "$p" || need+=("$p"); done
+
+if [ ${#need[@]} -gt 0 ]; then
+  echo "deps: installing ${need[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then dpkg --add-architecture i386; fi
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test tier: host unit tests (ASan+UBSan), fuzz targets for a bounded time, and
+# the Win32 tests under Wine in Xvfb. Installs what is missing first. Usage: scripts/test.sh
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/deps.sh
+
+summary=()
+tier() { # name, ctest output file
+  local line
+  line=$(grep -E "^[0-9]+% tests passed" "$2" | tail -1 || true)
+  summary+=("$1: $line")
+}
+
+echo "== host tier: portable code and tools (AddressSanitizer, UBSan)"
+cmake --preset host >/dev/null
+cmake --build --preset host
+ctest --preset host 2>&1 | tee build/host-tests.log
+tier host build/host-tests.log
+
+echo "== fuzz tier: libFuzzer on the byte-level parsers, bounded time"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+ctest --test-dir build/fuzz --output-on-failure 2>&1 | tee build/fuzz-tests.log
+tier fuzz build/fuzz-tests.log
+
+echo "== win32 tier: VellumineSetup.exe and the tests under Wine"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32
+source scripts/wine-env.sh
+trap 'umount "$root/build/usb/full" 2>/dev/null || true; wine_env_stop' EXIT
+# A medium too small for the payload, for the full-disk tests: a 64 KiB tmpfs as drive F:.
+export VELLUMINE_FULL_DRIVE=""
+mkdir -p build/usb/full
+umount build/usb/full 2>/dev/null || true
+if mount -t tmpfs -o size=64k tmpfs build/usb/full 2>/dev/null; then
+  ln -sfn "$root/build/usb/full" "$WINEPREFIX/dosdevices/f:"
+  export VELLUMINE_FULL_DRIVE=F
+else
+  echo "note: cannot mount a tmpfs here; the full-medium tests are skipped"
+fi
+ctest --preset win32 2>&1 | tee build/win32-tests.log
+tier win32 build/win32-tests.log
+
+echo
+echo "== summary"
+printf '%s\n' "${summary[@]}"

@@ -1,0 +1,9 @@
+#include "app/globals.h"
+
+HINSTANCE AppInstance;
+int WizardPage;
+HWND WizardWindow;
+HICON AppIcon;
+char InstallDir[InstallDirSize];
+int UiLanguage;
+const char *const LanguageNames[4] = {"English", "Chinese(Simplified)", "Chinese(Traditional)", "German"};

@@ -1,0 +1,91 @@
+#include "install/file_writer.h"
+
+#include <stdio.h>
+#include <string.h>
+#include <windows.h>
+
+#include "app/globals.h"
+#include "store/payload_store.h"
+
+namespace {
+
+int WriteWholeFile(const char *path, const void *data, unsigned long length) {
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return 0;
+  DWORD written = 0;
+  BOOL wrote = length == 0 || WriteFile(file, data, length, &written, nullptr);
+  BOOL closed = CloseHandle(file);
+  return wrote && closed && written == length;
+}
+
+} // namespace
+
+int ReplaceFileContents(const char *path, const void *data, unsigned long length) {
+  char folder[MAX_PATH];
+  const char *slash = strrchr(path, '\\');
+  size_t folderLength = slash ? static_cast<size_t>(slash - path) : 0;
+  if (folderLength >= sizeof folder)
+    return 0;
+  if (slash) {
+    memcpy(folder, path, folderLength);
+    folder[folderLength] = 0;
+    if (folderLength == 2 && folder[1] == ':') // a drive root: "E:" alone would name the drive's current folder
+      strcpy(folder + 2, "\\");
+  } else {
+    strcpy(folder, ".");
+  }
+
+  char temporary[MAX_PATH];
+  if (!GetTempFileNameA(folder, "vel", 0, temporary))
+    return 0;
+  if (!WriteWholeFile(temporary, data, length)) {
+    DeleteFileA(temporary);
+    return 0;
+  }
+
+  DWORD old = GetFileAttributesA(path);
+  int cleared = old != INVALID_FILE_ATTRIBUTES && (old & FileAttributeBits);
+  if (cleared)
+    SetFileAttributesA(path, old & ~static_cast<DWORD>(FileAttributeBits));
+  if (!MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING)) {
+    if (cleared)
+      SetFileAttributesA(path, old);
+    DeleteFileA(temporary);
+    return 0;
+  }
+  return 1;
+}
+
+int WritePayloadFile(const char *name, const unsigned char *data, unsigned long length, int readOnly, int hidden,
+                     const char *path) {
+  char destination[InstallDirSize];
+  if (path) {
+    if (snprintf(destination, sizeof destination, "%s", path) >= static_cast<int>(sizeof destination))
+      return 0;
+  } else if (!name || snprintf(destination, sizeof destination, "%s\\%s", InstallDir, name) >=
+                          static_cast<int>(sizeof destination)) {
+    return 0;
+  }
+  if (!ReplaceFileContents(destination, data, length))
+    return 0;
+  if (readOnly || hidden) {
+    DWORD attributes = GetFileAttributesA(destination);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      if (readOnly)
+        attributes |= FILE_ATTRIBUTE_READONLY;
+      if (hidden)
+        attributes |= FILE_ATTRIBUTE_HIDDEN;
+      SetFileAttributesA(destination, attributes);
+    }
+  }
+  return 1;
+}
+
+int ExtractPayload(unsigned short id, const char *name, unsigned char *buffer, unsigned long capacity, int readOnly,
+                   int hidden, const char *path) {
+  unsigned long length = 0;
+  if (!InflatePayload(id, buffer, capacity, &length))
+    return 0;
+  return WritePayloadFile(name, buffer, length, readOnly, hidden, path);
+}

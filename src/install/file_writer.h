@@ -1,0 +1,22 @@
+#ifndef VELLUMINE_INSTALL_FILE_WRITER_H
+#define VELLUMINE_INSTALL_FILE_WRITER_H
+
+// Installed files: written whole through a temporary file beside the destination, so that a failure never leaves a
+// partial file nor destroys the copy an earlier install left. Only the read-only and hidden attributes are changed.
+
+enum { FileAttributeBits = 0x1 | 0x2 }; // read-only, hidden
+
+// Replaces the file at path (or creates it) with exactly length bytes of data. The new file has neither read-only
+// nor hidden set. Returns 1, or 0 with the earlier file unchanged (bytes and attributes) and no temporary file left.
+// The folder must exist; none is created.
+int ReplaceFileContents(const char *path, const void *data, unsigned long length);
+
+// Writes data to path, or, when path is null, to InstallDir\name; then sets read-only and hidden as asked.
+int WritePayloadFile(const char *name, const unsigned char *data, unsigned long length, int readOnly, int hidden,
+                     const char *path);
+
+// Inflates entry id into buffer and writes it as WritePayloadFile does. 0 when either step fails.
+int ExtractPayload(unsigned short id, const char *name, unsigned char *buffer, unsigned long capacity, int readOnly,
+                   int hidden, const char *path);
+
+#endif

@@ -1,0 +1,38 @@
+#ifndef VELLUMINE_INSTALL_MANIFEST_H
+#define VELLUMINE_INSTALL_MANIFEST_H
+
+// The installed files (manifest.def), as a table that the packer and the install sequence share. Portable.
+
+enum ManifestWhere { InFolder, InDriveRoot };
+
+enum PayloadKind {
+  KindTable,      // binary table data
+  KindSortText,   // one line of GBK text with digits
+  KindDictionary, // UTF-8 dictionary text
+  KindAuthored,   // a file of ours, committed under payload/
+  KindProgram,    // a 32-bit Windows GUI program
+  KindHelpFile,   // compiled HTML Help
+  KindPng,
+  KindJpeg,
+  KindAbsent      // the store carries no entry for it
+};
+
+struct ManifestRow {
+  unsigned short id;
+  ManifestWhere where;
+  const char *destination;
+  int readOnly;
+  int hidden;
+  unsigned long size;
+  PayloadKind kind;
+  int width;
+  int height;
+};
+
+enum { ManifestRowCount = 34 };
+extern const ManifestRow Manifest[ManifestRowCount];
+
+// The row of a payload identifier, or null.
+const ManifestRow *FindManifestRow(unsigned short id);
+
+#endif

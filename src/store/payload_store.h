@@ -1,0 +1,10 @@
+#ifndef VELLUMINE_STORE_PAYLOAD_STORE_H
+#define VELLUMINE_STORE_PAYLOAD_STORE_H
+
+// The payload store: the executable's resources of type "TEXT", each one zlib stream under a 16-bit identifier.
+
+// Inflates entry id into buffer (capacity bytes). Returns 1 and the inflated byte count in *length, or 0 when the
+// entry is missing, damaged or larger than capacity (the buffer's content is then unspecified).
+int InflatePayload(unsigned short id, unsigned char *buffer, unsigned long capacity, unsigned long *length);
+
+#endif

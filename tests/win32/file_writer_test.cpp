@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/globals.h"
+#include "install/file_writer.h"
+#include "store_harness.h"
+
+namespace {
+
+const DWORD Bits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+
+Bytes Text(const char *s) { return Bytes(s, s + strlen(s)); }
+
+int Write(const char *name, const Bytes &data, int readOnly, int hidden, const char *path = nullptr) {
+  return WritePayloadFile(name, data.data(), static_cast<unsigned long>(data.size()), readOnly, hidden, path);
+}
+
+bool NoTemporaryFiles(const std::string &dir) {
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((dir + "\\vel*.tmp").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE)
+    return true;
+  FindClose(h);
+  return false;
+}
+
+TEST(WritePayloadFile, SetsTheRequestedAttributesAndKeepsTheOthers) {
+  std::string dir = FreshFolder("attrs");
+  strcpy(InstallDir, dir.c_str());
+  // Written here and checked again from the Linux side (check_attributes.sh).
+  const struct {
+    const char *name;
+    int readOnly, hidden;
+  } cases[] = {{"ro0h0", 0, 0}, {"ro1h0", 1, 0}, {"ro0h1", 0, 1}, {"ro1h1", 1, 1}};
+  for (const auto &c : cases) {
+    ASSERT_EQ(Write(c.name, Text(c.name), c.readOnly, c.hidden), 1);
+    DWORD a = GetFileAttributesA((dir + "\\" + c.name).c_str());
+    EXPECT_EQ((a & FILE_ATTRIBUTE_READONLY) != 0, c.readOnly != 0) << c.name;
+    EXPECT_EQ((a & FILE_ATTRIBUTE_HIDDEN) != 0, c.hidden != 0) << c.name;
+    EXPECT_EQ(ReadWholeFile(dir + "\\" + c.name), Text(c.name));
+  }
+  // An existing read-only hidden file is replaced in full and ends as asked this time.
+  std::string old = dir + "\\old";
+  ASSERT_TRUE(WriteWholeFile(old, Bytes(5000, 'o')));
+  SetFileAttributesA(old.c_str(), Bits);
+  ASSERT_EQ(Write("old", Text("new"), 0, 0), 1);
+  EXPECT_EQ(ReadWholeFile(old), Text("new"));
+  EXPECT_EQ(GetFileAttributesA(old.c_str()) & Bits, 0u);
+  SetFileAttributesA(old.c_str(), Bits);
+  ASSERT_EQ(Write("old", Text("newer"), 1, 0), 1);
+  EXPECT_EQ(ReadWholeFile(old), Text("newer"));
+  EXPECT_EQ(GetFileAttributesA(old.c_str()) & Bits, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  // an empty payload gives an empty file
+  ASSERT_EQ(Write("empty", Bytes(), 0, 0), 1);
+  EXPECT_TRUE(ReadWholeFile(dir + "\\empty").empty());
+  EXPECT_TRUE(NoTemporaryFiles(dir));
+}
+
+TEST(WritePayloadFile, PathOverridesNameAndInstallDir) {
+  std::string dir = FreshFolder("paths");
+  strcpy(InstallDir, "E:\\no-such-folder");
+  std::string target = dir + "\\direct.bin";
+  ASSERT_EQ(Write("ignored", Text("abc"), 1, 0, target.c_str()), 1);
+  EXPECT_EQ(ReadWholeFile(target), Text("abc"));
+  EXPECT_EQ(GetFileAttributesA((dir + "\\ignored").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(WritePayloadFile, MissingFolderGivesZeroAndCreatesNothing) {
+  strcpy(InstallDir, "E:\\missing-folder");
+  EXPECT_EQ(Write("x.bin", Text("abc"), 1, 1), 0);
+  EXPECT_EQ(GetFileAttributesA("E:\\missing-folder"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(Write(nullptr, Text("abc"), 1, 1, "Q:\\nowhere\\x.bin"), 0);
+  // a path that does not fit the 260-byte buffer is refused, not cut
+  std::string longName(300, 'n');
+  strcpy(InstallDir, "E:\\paths");
+  EXPECT_EQ(Write(longName.c_str(), Text("abc"), 0, 0), 0);
+}
+
+TEST(ExtractPayload, WritesTheEntryOrNothing) {
+  std::string dir = FreshFolder("extract");
+  strcpy(InstallDir, dir.c_str());
+  ScopedAppInstance self(GetModuleHandleA(nullptr));
+  Bytes buffer(1 << 22);
+  ASSERT_EQ(ExtractPayload(161, "LICENSE_en.txt", buffer.data(), 1 << 22, 1, 0, nullptr), 1);
+  EXPECT_EQ(ReadWholeFile(dir + "\\LICENSE_en.txt"), SourceFile("payload/LICENSE_en.txt"));
+  // a missing entry and a too-small buffer leave an earlier file exactly as it was
+  std::string earlier = dir + "\\earlier.txt";
+  ASSERT_TRUE(WriteWholeFile(earlier, Text("earlier")));
+  SetFileAttributesA(earlier.c_str(), Bits);
+  EXPECT_EQ(ExtractPayload(1039, "earlier.txt", buffer.data(), 1 << 22, 0, 0, nullptr), 0);
+  EXPECT_EQ(ExtractPayload(161, "earlier.txt", buffer.data(), 100, 0, 0, nullptr), 0);
+  EXPECT_EQ(ReadWholeFile(earlier), Text("earlier"));
+  EXPECT_EQ(GetFileAttributesA(earlier.c_str()) & Bits, Bits);
+  EXPECT_TRUE(NoTemporaryFiles(dir));
+}
+
+// A medium too small for the file: scripts/test.sh maps a 64 KiB tmpfs as drive F: when it can mount one.
+TEST(WritePayloadFile, FullMediumKeepsTheEarlierFile) {
+  const char *full = getenv("VELLUMINE_FULL_DRIVE");
+  if (!full || !*full)
+    GTEST_SKIP() << "no small medium: scripts/test.sh could not mount a tmpfs (needs root and mount)";
+  std::string dir = std::string(full) + ":\\Vellumine";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  std::string earlier = dir + "\\big.bin";
+  SetFileAttributesA(earlier.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(WriteWholeFile(earlier, Bytes(8000, 'e')));
+  SetFileAttributesA(earlier.c_str(), Bits);
+  strcpy(InstallDir, dir.c_str());
+  EXPECT_EQ(Write("big.bin", Bytes(200000, 'n'), 1, 1), 0);
+  EXPECT_EQ(ReadWholeFile(earlier), Bytes(8000, 'e'));
+  EXPECT_EQ(GetFileAttributesA(earlier.c_str()) & Bits, Bits);
+  EXPECT_TRUE(NoTemporaryFiles(dir));
+  EXPECT_EQ(Write("fresh.bin", Bytes(200000, 'n'), 0, 0), 0);
+  EXPECT_EQ(GetFileAttributesA((dir + "\\fresh.bin").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+} // namespace

@@ -1,0 +1,98 @@
+#include "store_harness.h"
+
+#include <zlib.h>
+
+#include <cstdio>
+
+#include "app/globals.h"
+
+namespace {
+
+std::string ModuleDirectory() {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string s(path);
+  return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+} // namespace
+
+HMODULE MakeStoreModule(const char *name, const std::vector<StoreEntry> &entries) {
+  std::string dir = ModuleDirectory();
+  std::string copy = dir + name + ".dll";
+  if (!CopyFileA((dir + "store_module.dll").c_str(), copy.c_str(), FALSE))
+    return nullptr;
+  HANDLE update = BeginUpdateResourceA(copy.c_str(), FALSE);
+  if (!update)
+    return nullptr;
+  for (const StoreEntry &e : entries)
+    UpdateResourceA(update, "TEXT", MAKEINTRESOURCEA(e.id), 0, const_cast<unsigned char *>(e.data.data()),
+                    static_cast<DWORD>(e.data.size()));
+  if (!EndUpdateResourceA(update, FALSE))
+    return nullptr;
+  return LoadLibraryA(copy.c_str());
+}
+
+Bytes OwnEntry(unsigned short id) {
+  HMODULE self = GetModuleHandleA(nullptr);
+  HRSRC r = FindResourceA(self, MAKEINTRESOURCEA(id), "TEXT");
+  if (!r)
+    return Bytes();
+  const unsigned char *p = static_cast<const unsigned char *>(LockResource(LoadResource(self, r)));
+  return Bytes(p, p + SizeofResource(self, r));
+}
+
+Bytes Deflate(const Bytes &data) {
+  uLongf length = compressBound(static_cast<uLong>(data.size()));
+  Bytes out(length);
+  compress2(out.data(), &length, data.data(), static_cast<uLong>(data.size()), 9);
+  out.resize(length);
+  return out;
+}
+
+Bytes ReadWholeFile(const std::string &path) {
+  Bytes out;
+  FILE *f = std::fopen(path.c_str(), "rb");
+  if (!f)
+    return out;
+  unsigned char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+    out.insert(out.end(), buf, buf + n);
+  std::fclose(f);
+  return out;
+}
+
+bool WriteWholeFile(const std::string &path, const Bytes &data) {
+  FILE *f = std::fopen(path.c_str(), "wb");
+  if (!f)
+    return false;
+  bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+Bytes SourceFile(const std::string &relative) {
+  return ReadWholeFile(std::string("Z:") + VELLUMINE_SOURCE_DIR + "/" + relative);
+}
+
+ScopedAppInstance::ScopedAppInstance(HMODULE module) : saved(AppInstance) { AppInstance = module; }
+ScopedAppInstance::~ScopedAppInstance() { AppInstance = saved; }
+
+std::string FreshFolder(const char *name) {
+  std::string dir = std::string("E:\\") + name;
+  // empty it: clear attributes and remove what an earlier run left
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &found);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::string f = dir + "\\" + found.cFileName;
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(f.c_str());
+      }
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+  }
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir;
+}

@@ -1,0 +1,9 @@
+#ifndef VELLUMINE_TOOLS_PACK_STREAM_H
+#define VELLUMINE_TOOLS_PACK_STREAM_H
+
+#include <vector>
+
+// One complete zlib stream of data at the highest level (it begins 0x78 0xDA). False when zlib fails.
+bool PackStream(const std::vector<unsigned char> &data, std::vector<unsigned char> &stream);
+
+#endif

@@ -19,13 +19,17 @@ add_executable(host_tests
   tests/host/manifest_test.cpp
   tests/host/pack_stream_test.cpp
   tests/host/gbk_literal_test.cpp
+  tests/host/glyph_coverage_test.cpp
+  tests/host/button_layout_test.cpp
+  tests/host/check_box_geometry_test.cpp
+  tests/host/message_layout_test.cpp
   tools/pack_stream.cpp
 )
 target_include_directories(host_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tools)
 target_link_libraries(host_tests PRIVATE vcore GTest::gtest_main ZLIB::ZLIB)
 target_compile_definitions(host_tests PRIVATE VELLUMINE_PAYLOAD_DIR="${CMAKE_CURRENT_SOURCE_DIR}/payload")
 # Chinese literals become GBK bytes in the program, as in the installer itself.
-set_source_files_properties(tests/host/gbk_literal_test.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=GBK")
+set_source_files_properties(tests/host/gbk_literal_test.cpp PROPERTIES COMPILE_OPTIONS "${VELLUMINE_GBK_OPTIONS}")
 include(GoogleTest)
 gtest_discover_tests(host_tests)
 

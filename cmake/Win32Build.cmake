@@ -50,13 +50,20 @@ add_library(vwin STATIC
   src/app/globals.cpp
   src/store/payload_store.cpp
   src/glyph/glyph_font.cpp
+  src/glyph/mixed_text.cpp
+  src/ui/button_painter.cpp
+  src/ui/check_box.cpp
+  src/ui/licence_item.cpp
+  src/ui/message_dialog.cpp
   src/install/file_writer.cpp
 )
 target_link_libraries(vwin PUBLIC vcore z user32 gdi32 comdlg32 comctl32)
 
 set(resource_includes ${CMAKE_SOURCE_DIR}/src/resources ${store_dir} ${CMAKE_SOURCE_DIR}/src)
-set_source_files_properties(src/resources/installer.rc PROPERTIES OBJECT_DEPENDS
-  "${store_dir}/payload.rc;${CMAKE_SOURCE_DIR}/src/resources/app.manifest")
+set(installer_resource_files ${store_dir}/payload.rc ${CMAKE_SOURCE_DIR}/src/resources/installer.rc
+    ${CMAKE_SOURCE_DIR}/src/resources/app.manifest ${CMAKE_SOURCE_DIR}/src/resources/app.ico
+    ${CMAKE_SOURCE_DIR}/src/resources/resource_ids.h)
+set_source_files_properties(src/resources/installer.rc PROPERTIES OBJECT_DEPENDS "${installer_resource_files}")
 add_executable(VellumineSetup WIN32 src/app/main.cpp src/resources/installer.rc)
 target_include_directories(VellumineSetup PRIVATE ${resource_includes})
 add_dependencies(VellumineSetup payload_store)

@@ -42,6 +42,11 @@ else
 fi
 ctest --preset win32 2>&1 | tee build/win32-tests.log
 tier win32 build/win32-tests.log
+# The screenshots the Wine tests saved, as PNG files.
+mkdir -p build/screenshots
+for f in "$VELLUMINE_USB"/screenshots/*.bmp; do
+  [ -f "$f" ] && convert "$f" "build/screenshots/$(basename "${f%.bmp}").png"
+done
 
 echo
 echo "== summary"

@@ -27,6 +27,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "wine-env: booting the Wine prefix (once, about 20 s)"
   mkdir -p "$(dirname "$WINEPREFIX")"
   wineboot -i >/dev/null 2>&1 || true
+  # No window manager runs in Xvfb: let Wine draw the captions and frames itself.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
   wineserver -w
 fi
 ln -sfn "$VELLUMINE_USB" "$WINEPREFIX/dosdevices/e:"

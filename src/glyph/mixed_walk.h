@@ -27,4 +27,13 @@ inline int NextMixedChar(const char *text, int length, int *index, MixedChar *ch
   return 1;
 }
 
+// The longest prefix of text (length bytes) that holds at most limit bytes and does not split a two-byte character.
+inline int MixedTextPrefix(const char *text, int length, int limit) {
+  int index = 0, end = 0;
+  MixedChar ch;
+  while (NextMixedChar(text, length, &index, &ch) && index <= limit)
+    end = index;
+  return end < length ? end : length;
+}
+
 #endif

@@ -1,0 +1,45 @@
+#include "glyph/mixed_text.h"
+
+#include "glyph/glyph_font.h"
+#include "glyph/mixed_walk.h"
+
+namespace {
+
+// The width of the single byte at text in the context's font; 0 when it cannot be read.
+int SingleByteWidth(HDC dc, const char *text) {
+  SIZE extent;
+  return GetTextExtentPointA(dc, text, 1, &extent) ? extent.cx : 0;
+}
+
+} // namespace
+
+SIZE MeasureMixedText(HDC dc, const char *text) {
+  SIZE size = {0, GlyphCellSize};
+  int length = lstrlenA(text), index = 0;
+  MixedChar ch;
+  while (NextMixedChar(text, length, &index, &ch))
+    size.cx += ch.wide ? GlyphCellSize : SingleByteWidth(dc, text + index - 1);
+  return size;
+}
+
+void DrawMixedText(HDC dc, int x, int y, const char *text) {
+  int length = lstrlenA(text), index = 0;
+  int oldMode = SetBkMode(dc, TRANSPARENT);
+  int pen = x;
+  MixedChar ch;
+  while (NextMixedChar(text, length, &index, &ch)) {
+    if (ch.wide) {
+      GlyphCell cell = MapGbkToGlyphCell(ch.code);
+      const GlyphSheet &sheet = GlyphFont[cell.sheet];
+      if (sheet.context) // before the font is built the pen still advances
+        BitBlt(dc, pen, y, GlyphCellSize, GlyphCellSize, sheet.context, cell.x, cell.y, SRCAND);
+      pen += GlyphCellSize;
+    } else {
+      const char *c = text + index - 1;
+      int advance = SingleByteWidth(dc, c);
+      TextOutA(dc, pen, y + 1, c, 1);
+      pen += advance;
+    }
+  }
+  SetBkMode(dc, oldMode);
+}

@@ -1,0 +1,19 @@
+#ifndef VELLUMINE_UI_LICENCE_ITEM_H
+#define VELLUMINE_UI_LICENCE_ITEM_H
+
+// The Chinese licence list: an owner-drawn list box of fixed-height lines painted from the glyph font.
+#include <windows.h>
+
+enum { LicenceItemHeight = 23, LicenceItemWidth = 1024, LicenceLineMax = 259 };
+
+// Paints one line of the list IDC_LICENCE_LIST of dialog: black on the window colour, never highlighted.
+void DrawLicenceItem(const DRAWITEMSTRUCT *item, HWND dialog);
+
+// The measure-item answer: TRUE with the fixed item size for the licence list, FALSE for any other control.
+BOOL MeasureLicenceItem(MEASUREITEMSTRUCT *item);
+
+// Adds a line to the list, cut to LicenceLineMax bytes at a character boundary so that it always fits the item
+// buffer.
+void AddLicenceLine(HWND list, const char *line);
+
+#endif

@@ -1,0 +1,95 @@
+#include "ui/message_dialog.h"
+
+#include "app/globals.h"
+#include "glyph/mixed_text.h"
+#include "resources/resource_ids.h"
+#include "ui/button_painter.h"
+#include "ui/message_layout.h"
+
+char MessageEnglishText[128];
+int MessageButtons;
+
+int ShowMessageDialog(const char *chineseText, const char *englishText, int buttons, HWND owner) {
+  MessageButtons = buttons;
+  if (englishText)
+    lstrcpynA(MessageEnglishText, englishText, sizeof MessageEnglishText);
+  else
+    MessageEnglishText[0] = 0;
+  return static_cast<int>(DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_MESSAGE), owner, MessageDialogProc,
+                                          reinterpret_cast<LPARAM>(chineseText)));
+}
+
+namespace {
+
+void PlaceButton(HWND dialog, int id, int x, int y, int w, int h) {
+  HWND button = GetDlgItem(dialog, id);
+  ShowWindow(button, SW_SHOW);
+  MoveWindow(button, x, y, w, h, TRUE);
+}
+
+void LayOut(HWND dialog, const char *chinese) {
+  MessageLayoutInput in = {};
+  in.buttons = MessageButtons;
+  HDC dc = GetDC(dialog);
+  SIZE c = MeasureMixedText(dc, chinese);
+  SIZE e = {0, 0};
+  int englishLength = lstrlenA(MessageEnglishText);
+  if (englishLength && !GetTextExtentPointA(dc, MessageEnglishText, englishLength, &e))
+    e = SIZE{0, 0};
+  ReleaseDC(dialog, dc);
+  in.chineseWidth = c.cx;
+  in.chineseHeight = c.cy;
+  in.chineseBytes = lstrlenA(chinese);
+  in.englishWidth = e.cx;
+  in.englishHeight = e.cy;
+  HWND first = GetDlgItem(dialog, MessageButtons == MessageYesNo ? IDYES : IDOK);
+  RECT br;
+  if (first && GetClientRect(first, &br)) {
+    in.buttonWidth = br.right;
+    in.buttonHeight = br.bottom;
+  } else {
+    in.buttonWidth = 82;
+    in.buttonHeight = 12;
+  }
+  in.frameWidth = GetSystemMetrics(SM_CXDLGFRAME);
+  in.captionHeight = GetSystemMetrics(SM_CYCAPTION);
+  in.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  in.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  MessageLayout out = ComputeMessageLayout(in);
+
+  SetWindowPos(dialog, nullptr, out.x, out.y, out.width, out.height, SWP_NOZORDER);
+  RECT cl;
+  GetClientRect(dialog, &cl);
+  PlaceButton(dialog, out.firstId, out.firstX, out.firstY, in.buttonWidth, in.buttonHeight);
+  if (out.secondId)
+    PlaceButton(dialog, out.secondId, out.secondX, out.secondY, in.buttonWidth, in.buttonHeight);
+  SetDlgItemTextA(dialog, IDC_MSG_TEXT, chinese);
+  MoveWindow(GetDlgItem(dialog, IDC_MSG_TEXT), cl.left, out.chineseTop, cl.right, out.chineseHeight, TRUE);
+  HWND english = GetDlgItem(dialog, IDC_MSG_ENGLISH);
+  if (englishLength) {
+    SetWindowTextA(english, MessageEnglishText);
+    MoveWindow(english, cl.left, out.englishTop, cl.right, out.englishHeight, TRUE);
+  } else {
+    ShowWindow(english, SW_HIDE);
+  }
+}
+
+} // namespace
+
+INT_PTR CALLBACK MessageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+  case WM_INITDIALOG: {
+    const char *chinese = reinterpret_cast<const char *>(lParam);
+    LayOut(dialog, chinese ? chinese : "");
+    return TRUE;
+  }
+  case WM_DRAWITEM: DrawButtonItem(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam), dialog); return TRUE;
+  case WM_COMMAND: {
+    int id = LOWORD(wParam);
+    if (id == IDOK || id == IDCANCEL || id == IDYES || id == IDNO)
+      EndDialog(dialog, id);
+    return FALSE;
+  }
+  default: return FALSE;
+  }
+}

@@ -1,0 +1,45 @@
+#include "ui/texts.h"
+
+const char *const MemoryChinese = "内存不够。安装无法继续。";
+const char *const MemoryEnglish = "Memory not enough!";
+const char *const DriveChinese = "请填好USB盘号.";
+const char *const DriveEnglish = "Please put in USB drive letter.";
+const char *const FolderChinese = "无法建目录。请检查所列目录是否合法（注意：子目录只能在已存在的目录下建）。";
+const char *const FolderEnglishFormat = "%s Please check folder path.";
+const char *const FolderEnglishReason = "Cannot create folder!";
+const char *const SuccessChinese = "祝贺您：安装顺利完成！";
+const char *const SuccessEnglish = "Congratulations! Installation Success!";
+const char *const FailureChinese = "安装失败！请检查一下系统后，再重新安装。谢谢！";
+const char *const FailureEnglish =
+    "Installation failed. Please check your system (quit all Tarvo applications) and try again.";
+
+const char *const LabelOk = "确认 OK";
+const char *const LabelCancel = "取消 Cancel";
+const char *const LabelBack = "退一步 Back";
+const char *const LabelYes = "是 Yes";
+const char *const LabelNo = "否 No";
+const char *const LabelNext = "下一步 Next";
+const char *const LabelAgreeInstall = "同意/安装 Agree/Install";
+const char *const LabelBrowse = "改变 Browse ....";
+const char *const LabelInstallPath = "安装路径： (Install Path)";
+const char *const LabelDirectories = "路径 (Directories):";
+const char *const LabelBrand = "《Quorbix》";
+const char *const LabelDrives = "磁盘 (Drives):";
+const char *const LabelEdition = "中文版";
+const char *const LabelInstaller = "安装程序";
+const char *const LabelUsbHint = "Please replace @ with USB drive letter. 请将以上@换成USB盘号.";
+const char *const LabelLanguage = "User Interface Language 用户界面语言";
+const char *const LabelDesktopIcon = "建立桌面图标？  (Place an icon on Desktop)";
+const char *const LabelAutoStart = "开机时自动启动？(Auto-start on boot)";
+
+namespace {
+const char *const Texts[] = {
+    MemoryChinese, MemoryEnglish, DriveChinese, DriveEnglish, FolderChinese, FolderEnglishFormat,
+    FolderEnglishReason, SuccessChinese, SuccessEnglish, FailureChinese, FailureEnglish, LabelOk, LabelCancel,
+    LabelBack, LabelYes, LabelNo, LabelNext, LabelAgreeInstall, LabelBrowse, LabelInstallPath, LabelDirectories,
+    LabelBrand, LabelDrives, LabelEdition, LabelInstaller, LabelUsbHint, LabelLanguage, LabelDesktopIcon,
+    LabelAutoStart};
+} // namespace
+
+const char *const *const AllTexts = Texts;
+const int AllTextCount = sizeof Texts / sizeof Texts[0];

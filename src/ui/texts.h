@@ -1,0 +1,25 @@
+#ifndef VELLUMINE_UI_TEXTS_H
+#define VELLUMINE_UI_TEXTS_H
+
+// Every text the installer shows of its own, as GBK byte strings (texts.cpp is compiled with the GBK execution
+// character set). Portable.
+
+// Messages: Chinese line and English line.
+extern const char *const MemoryChinese, *const MemoryEnglish;
+extern const char *const DriveChinese, *const DriveEnglish;
+extern const char *const FolderChinese, *const FolderEnglishFormat, *const FolderEnglishReason;
+extern const char *const SuccessChinese, *const SuccessEnglish;
+extern const char *const FailureChinese, *const FailureEnglish;
+
+// Labels of the owner-drawn buttons and of the check boxes.
+extern const char *const LabelOk, *const LabelCancel, *const LabelBack, *const LabelYes, *const LabelNo;
+extern const char *const LabelNext, *const LabelAgreeInstall, *const LabelBrowse, *const LabelInstallPath;
+extern const char *const LabelDirectories, *const LabelBrand, *const LabelDrives, *const LabelEdition;
+extern const char *const LabelInstaller, *const LabelUsbHint, *const LabelLanguage;
+extern const char *const LabelDesktopIcon, *const LabelAutoStart;
+
+// All of the above, for checks that every character has a glyph.
+extern const char *const *const AllTexts;
+extern const int AllTextCount;
+
+#endif

@@ -56,6 +56,8 @@ add_library(vwin STATIC
   src/ui/licence_item.cpp
   src/ui/message_dialog.cpp
   src/install/file_writer.cpp
+  src/install/install_sequence.cpp
+  src/install/settings_entry.cpp
 )
 target_link_libraries(vwin PUBLIC vcore z user32 gdi32 comdlg32 comctl32)
 

@@ -29,23 +29,29 @@ echo "== win32 tier: VellumineSetup.exe and the tests under Wine"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
 source scripts/wine-env.sh
-trap 'umount "$root/build/usb/full" 2>/dev/null || true; wine_env_stop' EXIT
-# A medium too small for the payload, for the full-disk tests: a 64 KiB tmpfs as drive F:.
-export VELLUMINE_FULL_DRIVE=""
-mkdir -p build/usb/full
-umount build/usb/full 2>/dev/null || true
+trap 'umount "$root/build/usb/full" "$root/build/usb/readonly" 2>/dev/null || true; wine_env_stop' EXIT
+# Media for the fault tests, where mount is allowed: a 64 KiB tmpfs as drive F: (full) and a tmpfs remounted
+# read-only, already holding the install folder, as drive G: (write-protected).
+export VELLUMINE_FULL_DRIVE="" VELLUMINE_READONLY_DRIVE=""
+mkdir -p build/usb/full build/usb/readonly
+umount build/usb/full build/usb/readonly 2>/dev/null || true
 if mount -t tmpfs -o size=64k tmpfs build/usb/full 2>/dev/null; then
   ln -sfn "$root/build/usb/full" "$WINEPREFIX/dosdevices/f:"
   export VELLUMINE_FULL_DRIVE=F
+  if mount -t tmpfs -o size=1m tmpfs build/usb/readonly && mkdir build/usb/readonly/Vellumine &&
+    mount -o remount,ro build/usb/readonly; then
+    ln -sfn "$root/build/usb/readonly" "$WINEPREFIX/dosdevices/g:"
+    export VELLUMINE_READONLY_DRIVE=G
+  fi
 else
-  echo "note: cannot mount a tmpfs here; the full-medium tests are skipped"
+  echo "note: cannot mount a tmpfs here; the full and write-protected medium tests are skipped"
 fi
 ctest --preset win32 2>&1 | tee build/win32-tests.log
 tier win32 build/win32-tests.log
 # The screenshots the Wine tests saved, as PNG files.
 mkdir -p build/screenshots
 for f in "$VELLUMINE_USB"/screenshots/*.bmp; do
-  [ -f "$f" ] && convert "$f" "build/screenshots/$(basename "${f%.bmp}").png"
+  [ -f "$f" ] && /usr/bin/convert "$f" "build/screenshots/$(basename "${f%.bmp}").png"
 done
 
 echo

@@ -58,6 +58,11 @@ add_library(vwin STATIC
   src/install/file_writer.cpp
   src/install/install_sequence.cpp
   src/install/settings_entry.cpp
+  src/wizard/wizard_dialog.cpp
+  src/wizard/wizard_pages.cpp
+  src/wizard/install_command.cpp
+  src/wizard/folder_chooser.cpp
+  src/app/message_loop.cpp
 )
 target_link_libraries(vwin PUBLIC vcore z user32 gdi32 comdlg32 comctl32)
 
@@ -72,3 +77,4 @@ add_dependencies(VellumineSetup payload_store)
 target_link_libraries(VellumineSetup PRIVATE vwin)
 
 add_subdirectory(tests/win32)
+add_subdirectory(tests/e2e)

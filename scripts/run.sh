@@ -15,11 +15,33 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then i
 source scripts/wine-env.sh
 trap wine_env_stop EXIT
 
-if [ $interactive = 1 ] || [ ! -x build/win32/tests/e2e/walkthrough.sh ]; then
+if [ $interactive = 1 ]; then
   echo "Running VellumineSetup.exe on $DISPLAY; drive E: is $VELLUMINE_USB"
   set +e
   wine build/win32/VellumineSetup.exe
   echo "exit code $?"
   exit 0
 fi
-exec bash build/win32/tests/e2e/walkthrough.sh
+
+echo "No display: walking the wizard through an install onto E: ($VELLUMINE_USB) in Xvfb"
+rm -rf "$VELLUMINE_USB/screenshots"
+set +e
+wine build/win32/e2e_walkthrough.exe
+walked=$?
+set -e
+mkdir -p build/screenshots
+for f in "$VELLUMINE_USB"/screenshots/walk*.bmp; do
+  [ -f "$f" ] && /usr/bin/convert "$f" "build/screenshots/$(basename "${f%.bmp}").png"
+done
+echo
+echo "Installed tree (R = read-only, H = hidden):"
+for f in "$VELLUMINE_USB"/Vellumine/* "$VELLUMINE_USB"/Vellumine*; do
+  [ -f "$f" ] || continue
+  ro=-; [ "$(stat -c %A "$f" | cut -c3)" = w ] || ro=R
+  h=-; dos=$(getfattr --only-values -n user.DOSATTRIB "$f" 2>/dev/null || echo 0); (( (dos & 2) != 0 )) && h=H
+  printf '  %s%s %10d  %s\n' "$ro" "$h" "$(stat -c %s "$f")" "${f#"$VELLUMINE_USB"/}"
+done
+echo
+echo "Screenshots of every page: build/screenshots/"
+ls build/screenshots/walk*.png
+exit $walked

@@ -32,6 +32,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w
 fi
 ln -sfn "$VELLUMINE_USB" "$WINEPREFIX/dosdevices/e:"
+# A second USB drive, H:, for the end-to-end tests.
+mkdir -p "$(dirname "$VELLUMINE_USB")/H"
+ln -sfn "$(dirname "$VELLUMINE_USB")/H" "$WINEPREFIX/dosdevices/h:"
 # Keep the wineserver and Wine's own services running for the whole run, started here with their output going
 # nowhere: services started by a later program would hold that program's output pipe open.
 wineserver -p >/dev/null 2>&1 </dev/null || true

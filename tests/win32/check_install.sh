@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# The install that the Wine tests left in E:\Vellumine, seen from the Linux side: every file byte for byte against
-# the payload it came from, read-only as the Unix write bits, hidden in user.DOSATTRIB, nothing in the drive root.
+# An install that the Wine tests left, seen from the Linux side: every file byte for byte against the payload it
+# came from, read-only as the Unix write bits, hidden in user.DOSATTRIB, nothing in the drive root.
+#   check_install.sh STANDIN_DIR [DRIVE [LANGUAGE]]     (default: drive E, language 1)
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
-usb=${VELLUMINE_USB:?}
-dir=$usb/Vellumine
 standins=${1:?the stand-in folder}
+drive=${2:-E}
+language=${3:-1}
+usb=$(dirname "${VELLUMINE_USB:?}")/$drive
+dir=$usb/Vellumine
 fail=0
 checked=0
 while IFS= read -r line; do
@@ -24,7 +27,7 @@ while IFS= read -r line; do
   [ -f "$src" ] || src=$standins/$name
   if [ "$id" = 120 ]; then
     expected=$(mktemp)
-    { cat "$src"; printf '\r\n[Config]\r\nUILanguage=1\r\n\r\n'; } >"$expected"
+    { cat "$src"; printf '\r\n[Config]\r\nUILanguage=%s\r\n\r\n' "$language"; } >"$expected"
     cmp -s "$f" "$expected" || { echo "$name: not the payload plus the language entry"; fail=1; }
     rm -f "$expected"
   else

@@ -1,0 +1,155 @@
+#include "installer_session.h"
+
+#include <cstdio>
+#include <vector>
+
+std::string InstallerPath() {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string s(path);
+  return s.substr(0, s.find_last_of('\\') + 1) + "VellumineSetup.exe";
+}
+
+bool InstallerSession::Start(const std::string &exe) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  std::string command = "\"" + exe + "\"";
+  if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return false;
+  for (int waited = 0; waited < 15000 && !wizard; waited += 50) {
+    if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0)
+      return false; // ended without a wizard
+    HWND found = FindWindowA("#32770", "Vellumine Installer");
+    if (found && IsWindowVisible(found))
+      wizard = found;
+  }
+  return wizard != nullptr;
+}
+
+InstallerSession::~InstallerSession() {
+  if (process.hProcess) {
+    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
+      TerminateProcess(process.hProcess, 99);
+    WaitForSingleObject(process.hProcess, 5000);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+  }
+}
+
+std::string WindowText(HWND window) {
+  wchar_t wide[4096] = L"";
+  SendMessageW(window, WM_GETTEXT, sizeof wide / sizeof wide[0], reinterpret_cast<LPARAM>(wide));
+  char narrow[8192] = "";
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr, nullptr);
+  return narrow;
+}
+
+std::string InstallerSession::Text(int id) const { return WindowText(Control(id)); }
+
+void InstallerSession::Click(int id) const { PostMessageA(Control(id), BM_CLICK, 0, 0); }
+
+void InstallerSession::Focus(int id) const {
+  PostMessageA(wizard, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(id)), TRUE);
+  Settle();
+}
+
+void InstallerSession::Key(int id, WPARAM key) const {
+  UINT scan = MapVirtualKeyA(static_cast<UINT>(key), 0);
+  PostMessageA(Control(id), WM_KEYDOWN, key, 1 | scan << 16);
+  PostMessageA(Control(id), WM_KEYUP, key, 1 | scan << 16 | 0xC0000000u);
+}
+
+void InstallerSession::Type(int id, const char *text) const {
+  HWND field = Control(id);
+  SendMessageA(field, EM_SETSEL, 0, -1);
+  PostMessageA(field, WM_CHAR, VK_BACK, 1);
+  for (const char *p = text; *p; ++p)
+    PostMessageA(field, WM_CHAR, static_cast<unsigned char>(*p), 1);
+  Settle();
+}
+
+void InstallerSession::Settle() const {
+  // A sent message is handled after everything posted before it.
+  DWORD_PTR result;
+  SendMessageTimeoutA(wizard, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+  Sleep(30);
+  SendMessageTimeoutA(wizard, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+}
+
+long InstallerSession::WaitForExit(DWORD milliseconds) {
+  if (WaitForSingleObject(process.hProcess, milliseconds) != WAIT_OBJECT_0)
+    return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  return static_cast<long>(code);
+}
+
+HWND WaitForWindow(const char *title, DWORD milliseconds) {
+  for (DWORD waited = 0; waited < milliseconds; waited += 50) {
+    HWND found = FindWindowA("#32770", title);
+    if (found && IsWindowVisible(found))
+      return found;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+ShownMessage TakeMessage(DWORD milliseconds) {
+  ShownMessage shown;
+  HWND dialog = WaitForWindow("Quellory Install Message", milliseconds);
+  if (!dialog)
+    return shown;
+  Sleep(100);
+  shown.chinese = WindowText(GetDlgItem(dialog, 1013));
+  HWND english = GetDlgItem(dialog, 1028);
+  if (IsWindowVisible(english))
+    shown.english = WindowText(english);
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  for (int i = 0; i < 100 && IsWindow(dialog); ++i)
+    Sleep(50);
+  // Wine hands the activation back to the owner a little later; a click before that can lose its capture.
+  for (int i = 0; owner && i < 40 && GetForegroundWindow() != owner; ++i)
+    Sleep(50);
+  Sleep(100);
+  return shown;
+}
+
+void Screenshot(HWND window, const char *name) {
+  RECT r;
+  GetWindowRect(window, &r);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void *bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ saved = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  // No alpha: the screen's copy carries stray top bytes (inverted focus dots), which viewers take for transparency.
+  unsigned char *pixel = static_cast<unsigned char *>(bits);
+  for (int i = 0; i < w * h; ++i)
+    pixel[4 * i + 3] = 0;
+  CreateDirectoryA("E:\\screenshots", nullptr);
+  std::string path = std::string("E:\\screenshots\\") + name + ".bmp";
+  if (FILE *f = fopen(path.c_str(), "wb")) {
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(4 * w * h);
+    fwrite(&file, sizeof file, 1, f);
+    fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f);
+    fwrite(bits, 4, static_cast<size_t>(w) * h, f);
+    fclose(f);
+  }
+  SelectObject(memory, saved);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}

@@ -1,0 +1,50 @@
+#ifndef VELLUMINE_TESTS_E2E_INSTALLER_SESSION_H
+#define VELLUMINE_TESTS_E2E_INSTALLER_SESSION_H
+
+// Runs the real VellumineSetup.exe and works it from outside as a user would: finds its windows, reads what they
+// show, clicks, types and presses keys through posted messages.
+#include <windows.h>
+
+#include <string>
+
+std::string InstallerPath(); // VellumineSetup.exe beside this program
+
+struct InstallerSession {
+  PROCESS_INFORMATION process = {};
+  HWND wizard = nullptr;
+
+  // Starts the program and waits for the wizard; false when it does not appear.
+  bool Start(const std::string &exe = InstallerPath());
+  ~InstallerSession();
+
+  HWND Control(int id) const { return GetDlgItem(wizard, id); }
+  bool Visible(int id) const { return IsWindowVisible(Control(id)) != 0; }
+  bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != 0; }
+  std::string Text(int id) const;
+
+  void Click(int id) const;                 // a posted BM_CLICK, as a mouse click
+  void Focus(int id) const;                 // moves the keyboard focus, as Tab would
+  void Key(int id, WPARAM key) const;       // a key press on the control (which should have the focus)
+  void Type(int id, const char *text) const; // replaces the field's text by typing
+  void Settle() const;                      // waits until the wizard has handled what was posted
+
+  // The exit code once the program has ended, or -1 if it is still running after the timeout.
+  long WaitForExit(DWORD milliseconds = 15000);
+};
+
+// A top-level window of the given title, waited for; null after the timeout.
+HWND WaitForWindow(const char *title, DWORD milliseconds = 15000);
+
+// The text of any window, as the installer's ANSI bytes.
+std::string WindowText(HWND window);
+
+// The message dialog's Chinese and English lines, then OK; empty strings when none appears.
+struct ShownMessage {
+  std::string chinese, english;
+};
+ShownMessage TakeMessage(DWORD milliseconds = 15000);
+
+// Saves what the screen shows of a window as a BMP under E:\screenshots.
+void Screenshot(HWND window, const char *name);
+
+#endif

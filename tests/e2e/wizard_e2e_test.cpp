@@ -1,0 +1,425 @@
+// The real installer, end to end under Wine: what a user sees on each page, the keys, the install with each
+// language, the fault messages and the chooser. The install drive is H: (scripts/wine-env.sh maps it).
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <zlib.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "installer_session.h"
+#include "resources/resource_ids.h"
+#include "ui/texts.h"
+
+namespace {
+
+struct Expectation {
+  int id;
+  bool visible;
+};
+
+// The page table: what each page shows and hides.
+std::vector<Expectation> PageTable(int page, bool english) {
+  return {{IDC_DRIVE_EDIT, page == 0},      {IDC_PATH_LABEL, page == 0},
+          {IDC_BROWSE, page == 0},          {IDC_USB_HINT, page == 0},
+          {IDC_FOLDER_SUFFIX, page == 0},   {IDC_LANGUAGE_LABEL, page == 1},
+          {IDC_LANGUAGE_COMBO, page == 1},  {IDC_ENGLISH, page == 2},
+          {IDC_LICENCE_EDIT, page == 2 && english}, {IDC_LICENCE_LIST, page == 2 && !english},
+          {IDC_BACK, page != 0},            {IDC_NEXT, true},
+          {IDCANCEL, true},                 {IDC_EDITION_LABEL, false},
+          {IDC_WAIT_BUTTON, false},         {IDC_PROGRESS, false},
+          {IDC_BRAND_LABEL, true},          {IDC_BLANK_LABEL, true}};
+}
+
+void ExpectPage(const InstallerSession &s, int page, bool english = true) {
+  for (const Expectation &e : PageTable(page, english))
+    EXPECT_EQ(s.Visible(e.id), e.visible) << "page " << page << " control " << e.id;
+  EXPECT_EQ(s.Enabled(IDC_BACK), page != 0) << "page " << page;
+}
+
+std::string ReadFileText(const char *path) {
+  std::string out;
+  if (FILE *f = fopen(path, "rb")) {
+    char buf[8192];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+      out.append(buf, n);
+    fclose(f);
+  }
+  return out;
+}
+
+void ClearInstall(const char *drive) {
+  std::string dir = std::string(drive) + ":\\Vellumine";
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &found);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::string f = dir + "\\" + found.cFileName;
+      SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(f.c_str());
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+// Drive text, Next, Next: the licence page.
+void ToLicence(InstallerSession &s, const char *drive, int language = 0) {
+  s.Type(IDC_DRIVE_EDIT, drive);
+  s.Click(IDC_NEXT);
+  s.Settle();
+  SendMessageA(s.Control(IDC_LANGUAGE_COMBO), CB_SETCURSEL, static_cast<WPARAM>(language), 0);
+  s.Click(IDC_NEXT);
+  s.Settle();
+}
+
+TEST(Wizard, StartsOnTheDrivePage) {
+  InstallerSession s;
+  ASSERT_TRUE(s.Start());
+  ExpectPage(s, 0);
+  EXPECT_EQ(s.Text(IDC_DRIVE_EDIT), "@");
+  EXPECT_EQ(s.Text(IDC_FOLDER_SUFFIX), ":\\Vellumine");
+  HWND combo = s.Control(IDC_LANGUAGE_COMBO);
+  EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 0);
+  const char *names[] = {"English", "Chinese(Simplified)", "Chinese(Traditional)"};
+  for (int i = 0; i < 3; ++i) {
+    wchar_t text[64] = L"";
+    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    char narrow[64];
+    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+    EXPECT_EQ(std::string(narrow), names[i]);
+    EXPECT_EQ(SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(i), 0), i);
+  }
+  Screenshot(s.wizard, "page0_drive");
+  s.Click(IDC_NEXT);
+  ShownMessage m = TakeMessage();
+  EXPECT_EQ(m.chinese, DriveChinese);
+  EXPECT_EQ(m.english, DriveEnglish);
+  s.Settle();
+  ExpectPage(s, 0);
+  s.Click(IDCANCEL);
+  EXPECT_EQ(s.WaitForExit(), 0);
+}
+
+TEST(Wizard, DriveTexts) {
+  InstallerSession s;
+  ASSERT_TRUE(s.Start());
+  s.Type(IDC_DRIVE_EDIT, "E@");
+  s.Click(IDC_NEXT);
+  EXPECT_EQ(TakeMessage().english, DriveEnglish) << "E@ is refused";
+  s.Settle();
+  ExpectPage(s, 0);
+  s.Type(IDC_DRIVE_EDIT, "e");
+  EXPECT_EQ(s.Text(IDC_DRIVE_EDIT), "E") << "shown in upper case";
+  s.Click(IDC_NEXT);
+  s.Settle();
+  ExpectPage(s, 1);
+  s.Click(IDC_BACK);
+  s.Settle();
+  ExpectPage(s, 0);
+  EXPECT_EQ(s.Text(IDC_DRIVE_EDIT), "E") << "kept going back";
+  // A digit is accepted; the folder cannot be made on it.
+  ToLicence(s, "1");
+  ExpectPage(s, 2);
+  s.Click(IDC_NEXT);
+  ShownMessage m = TakeMessage();
+  EXPECT_EQ(m.chinese, FolderChinese);
+  EXPECT_EQ(m.english, "Cannot create folder! Please check folder path.");
+  s.Settle();
+  ExpectPage(s, 2);
+  s.Click(IDC_BACK);
+  s.Settle();
+  ExpectPage(s, 1);
+  s.Click(IDC_NEXT); // Next on page 1 again
+  s.Settle();
+  ExpectPage(s, 2);
+  s.Click(IDC_NEXT); // and Agree/Install again: the same message
+  EXPECT_EQ(TakeMessage().chinese, FolderChinese);
+  s.Settle();
+  s.Click(IDCANCEL);
+  EXPECT_EQ(s.WaitForExit(), 0);
+}
+
+TEST(Wizard, PagesAndLicences) {
+  InstallerSession s;
+  ASSERT_TRUE(s.Start());
+  s.Type(IDC_DRIVE_EDIT, "H");
+  s.Click(IDC_NEXT);
+  s.Settle();
+  ExpectPage(s, 1);
+  Screenshot(s.wizard, "page1_language");
+  s.Click(IDC_NEXT);
+  s.Settle();
+  ExpectPage(s, 2, true);
+  EXPECT_EQ(SendMessageA(s.Control(IDC_ENGLISH), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_NE(s.Text(IDC_LICENCE_EDIT).find("SOFTWARE LICENCE AGREEMENT"), std::string::npos);
+  Screenshot(s.wizard, "page2_licence_english");
+  s.Click(IDC_ENGLISH); // clear it: the Chinese list
+  s.Settle();
+  ExpectPage(s, 2, false);
+  EXPECT_EQ(SendMessageA(s.Control(IDC_LICENCE_LIST), LB_GETCOUNT, 0, 0), 60);
+  Screenshot(s.wizard, "page2_licence_chinese");
+  s.Click(IDC_BACK);
+  s.Settle();
+  ExpectPage(s, 1);
+  s.Click(IDC_NEXT);
+  s.Settle();
+  ExpectPage(s, 2, true);
+  EXPECT_EQ(SendMessageA(s.Control(IDC_ENGLISH), BM_GETCHECK, 0, 0), BST_CHECKED) << "ticked again";
+  s.Click(IDC_ENGLISH);
+  s.Settle();
+  EXPECT_EQ(SendMessageA(s.Control(IDC_LICENCE_LIST), LB_GETCOUNT, 0, 0), 60) << "not loaded twice";
+  s.Click(IDC_BACK);
+  s.Settle();
+  s.Click(IDC_BACK);
+  s.Settle();
+  ExpectPage(s, 0);
+  s.Key(IDC_DRIVE_EDIT, VK_ESCAPE);
+  EXPECT_EQ(s.WaitForExit(), 0) << "Escape ends the program";
+}
+
+TEST(Wizard, ReturnKeyGivesOneCommandPerPress) {
+  InstallerSession s;
+  ASSERT_TRUE(s.Start());
+  // In the drive field: Next (one page on, not two)
+  s.Type(IDC_DRIVE_EDIT, "H");
+  s.Focus(IDC_DRIVE_EDIT);
+  s.Key(IDC_DRIVE_EDIT, VK_RETURN);
+  s.Settle();
+  ExpectPage(s, 1);
+  // On Back: back to page 0
+  s.Focus(IDC_BACK);
+  s.Key(IDC_BACK, VK_RETURN);
+  s.Settle();
+  ExpectPage(s, 0);
+  // On Next: page 1
+  s.Focus(IDC_NEXT);
+  s.Key(IDC_NEXT, VK_RETURN);
+  s.Settle();
+  ExpectPage(s, 1);
+  // On the language list: Next
+  s.Focus(IDC_LANGUAGE_COMBO);
+  s.Key(IDC_LANGUAGE_COMBO, VK_RETURN);
+  s.Settle();
+  ExpectPage(s, 2);
+  // On the check box: Agree/Install, here on a drive that does not exist
+  s.Click(IDC_BACK);
+  s.Settle();
+  s.Click(IDC_BACK);
+  s.Settle();
+  s.Type(IDC_DRIVE_EDIT, "Q");
+  s.Click(IDC_NEXT);
+  s.Settle();
+  s.Click(IDC_NEXT);
+  s.Settle();
+  s.Focus(IDC_ENGLISH);
+  s.Key(IDC_ENGLISH, VK_RETURN);
+  EXPECT_EQ(TakeMessage().chinese, FolderChinese);
+  s.Settle();
+  ExpectPage(s, 2);
+  // On Browse (page 0): the chooser, cancelled
+  s.Click(IDC_BACK);
+  s.Settle();
+  s.Click(IDC_BACK);
+  s.Settle();
+  s.Focus(IDC_BROWSE);
+  s.Key(IDC_BROWSE, VK_RETURN);
+  HWND chooser = WaitForWindow("Choose Destination Directory");
+  ASSERT_NE(chooser, nullptr);
+  PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
+  for (int i = 0; i < 100 && IsWindow(chooser); ++i)
+    Sleep(50);
+  s.Settle();
+  EXPECT_EQ(s.Text(IDC_DRIVE_EDIT), "Q");
+  // On Cancel: the end
+  s.Focus(IDCANCEL);
+  s.Key(IDCANCEL, VK_RETURN);
+  EXPECT_EQ(s.WaitForExit(), 0);
+}
+
+// One whole install onto H: with the given language, started by Return in the licence edit when asked.
+void InstallWith(int language, bool byReturnInLicence, bool pointerOutside) {
+  ClearInstall("H");
+  InstallerSession s;
+  ASSERT_TRUE(s.Start());
+  ToLicence(s, "h", language);
+  ExpectPage(s, 2);
+  RECT wizard;
+  GetWindowRect(s.wizard, &wizard);
+  if (pointerOutside)
+    SetCursorPos(wizard.right + 40, wizard.bottom + 40);
+  else
+    SetCursorPos(wizard.left + 30, wizard.top + 60);
+  DWORD started = GetTickCount();
+  if (byReturnInLicence) {
+    s.Focus(IDC_LICENCE_EDIT);
+    s.Key(IDC_LICENCE_EDIT, VK_RETURN);
+  } else {
+    s.Click(IDC_NEXT);
+  }
+  HWND message = WaitForWindow("Quellory Install Message", 60000);
+  DWORD elapsed = GetTickCount() - started;
+  ASSERT_NE(message, nullptr);
+  EXPECT_GE(elapsed, 4000u) << "the busy state lasts at least four whole seconds";
+  POINT pointer;
+  GetCursorPos(&pointer);
+  if (pointerOutside) {
+    EXPECT_EQ(pointer.x, wizard.left + (wizard.right - wizard.left) / 2);
+    EXPECT_EQ(pointer.y, wizard.top + (wizard.bottom - wizard.top) / 2);
+  } else {
+    EXPECT_EQ(pointer.x, wizard.left + 30);
+  }
+  EXPECT_FALSE(s.Visible(IDC_NEXT));
+  EXPECT_FALSE(s.Visible(IDCANCEL));
+  EXPECT_TRUE(s.Visible(IDC_PROGRESS));
+  EXPECT_EQ(SendMessageA(s.Control(IDC_PROGRESS), PBM_GETPOS, 0, 0), 100);
+  if (language == 1)
+    Screenshot(message, "result_success");
+  ShownMessage m = TakeMessage();
+  EXPECT_EQ(m.chinese, SuccessChinese);
+  EXPECT_EQ(m.english, SuccessEnglish);
+  EXPECT_EQ(s.WaitForExit(), 0);
+  std::string settings = ReadFileText("H:\\Vellumine\\QuorbixUI.ini");
+  EXPECT_NE(settings.find("\r\n[Config]\r\nUILanguage=" + std::to_string(language) + "\r\n\r\n"), std::string::npos);
+  DWORD a = GetFileAttributesA("H:\\Vellumine\\VellumineMobile.exe");
+  EXPECT_EQ(a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+}
+
+TEST(Install, EachLanguage) {
+  InstallWith(0, false, true);
+  InstallWith(2, true, false);
+  InstallWith(1, false, false); // left on H: for the check from the Linux side
+}
+
+TEST(Install, SecondRunOverAnInstalledDrive) {
+  InstallerSession s;
+  ASSERT_TRUE(s.Start());
+  ToLicence(s, "H", 1);
+  s.Click(IDC_NEXT);
+  EXPECT_EQ(TakeMessage(60000).english, SuccessEnglish);
+  EXPECT_EQ(s.WaitForExit(), 0);
+  std::string settings = ReadFileText("H:\\Vellumine\\QuorbixUI.ini");
+  EXPECT_EQ(settings.find("[Config]"), settings.rfind("[Config]")) << "one section";
+}
+
+TEST(Install, FaultsGiveTheirMessagesAndLeaveNothingPartial) {
+  struct Fault {
+    const char *variable, *drive; // the drive, or the variable naming it
+    const char *english;
+  } faults[] = {
+      {nullptr, "Q", "Cannot create folder! Please check folder path."},
+      {"VELLUMINE_READONLY_DRIVE", nullptr, FailureEnglish},
+      {"VELLUMINE_FULL_DRIVE", nullptr, FailureEnglish},
+  };
+  for (const Fault &f : faults) {
+    const char *drive = f.drive ? f.drive : getenv(f.variable);
+    if (!drive || !*drive) {
+      std::cout << "skipped: no " << f.variable << " (scripts/test.sh could not mount a tmpfs)\n";
+      continue;
+    }
+    if (f.variable && std::string(f.variable) == "VELLUMINE_FULL_DRIVE")
+      ClearInstall(drive);
+    InstallerSession s;
+    ASSERT_TRUE(s.Start());
+    ToLicence(s, drive);
+    s.Click(IDC_NEXT);
+    ShownMessage m = TakeMessage(60000);
+    EXPECT_EQ(m.english, f.english) << drive;
+    if (f.english == FailureEnglish) {
+      EXPECT_EQ(m.chinese, FailureChinese);
+      EXPECT_EQ(s.WaitForExit(), 0);
+    } else {
+      s.Settle();
+      ExpectPage(s, 2);
+      s.Click(IDCANCEL);
+      EXPECT_EQ(s.WaitForExit(), 0);
+    }
+    // Nothing partial: no temporary file, and every file there is whole.
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((std::string(drive) + ":\\Vellumine\\vel*.tmp").c_str(), &found);
+    EXPECT_EQ(h, INVALID_HANDLE_VALUE) << drive;
+    if (h != INVALID_HANDLE_VALUE)
+      FindClose(h);
+  }
+}
+
+TEST(Chooser, ShowsOnlyDirectoriesAndDrivesAndGivesTheDriveLetter) {
+  InstallerSession s;
+  ASSERT_TRUE(s.Start());
+  s.Click(IDC_BROWSE);
+  HWND chooser = WaitForWindow("Choose Destination Directory");
+  ASSERT_NE(chooser, nullptr);
+  Sleep(300);
+  const int visible[] = {1088 /* stc1 */, 1121 /* lst2 */, 1137 /* cmb2 */, IDOK, IDCANCEL, IDC_DIRS_LABEL,
+                         IDC_DRIVES_LABEL};
+  const int hidden[] = {1090, 1152, 1120, 1089, 1136, 1091, 1038, 1040};
+  for (int id : visible)
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(chooser, id))) << id;
+  for (int id : hidden)
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(chooser, id))) << id;
+  Screenshot(chooser, "chooser");
+  // Pick drive H: in the drive list, then OK.
+  HWND drives = GetDlgItem(chooser, 1137);
+  int count = static_cast<int>(SendMessageA(drives, CB_GETCOUNT, 0, 0)), pick = -1;
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[128] = L"";
+    SendMessageW(drives, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    if (text[0] == L'h' || text[0] == L'H' || (text[0] == L'[' && (text[2] == L'h' || text[2] == L'H')))
+      pick = i;
+  }
+  ASSERT_GE(pick, 0) << "drive H: in the list";
+  SendMessageA(drives, CB_SETCURSEL, static_cast<WPARAM>(pick), 0);
+  SendMessageA(chooser, WM_COMMAND, MAKEWPARAM(1137, CBN_SELCHANGE), reinterpret_cast<LPARAM>(drives));
+  Sleep(200);
+  PostMessageA(chooser, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 100 && IsWindow(chooser); ++i)
+    Sleep(50);
+  s.Settle();
+  EXPECT_EQ(s.Text(IDC_DRIVE_EDIT), "H");
+  // Cancel changes nothing.
+  s.Type(IDC_DRIVE_EDIT, "@");
+  s.Click(IDC_BROWSE);
+  chooser = WaitForWindow("Choose Destination Directory");
+  ASSERT_NE(chooser, nullptr);
+  PostMessageA(GetDlgItem(chooser, IDCANCEL), BM_CLICK, 0, 0);
+  for (int i = 0; i < 100 && IsWindow(chooser); ++i)
+    Sleep(50);
+  s.Settle();
+  EXPECT_EQ(s.Text(IDC_DRIVE_EDIT), "@");
+  s.Click(IDCANCEL);
+  EXPECT_EQ(s.WaitForExit(), 0);
+}
+
+// A copy of the installer whose glyph font entry is damaged or too long ends with exit code 1 and shows nothing.
+TEST(StartUp, FontFailuresEndWithExitCode1) {
+  std::vector<unsigned char> tooLong(307201, 0xFF), stream(compressBound(307201));
+  uLongf length = static_cast<uLongf>(stream.size());
+  compress2(stream.data(), &length, tooLong.data(), static_cast<uLong>(tooLong.size()), 9);
+  stream.resize(length);
+  const unsigned char damaged[] = {0x78, 0xDA, 'd', 'a', 'm', 'a', 'g', 'e', 'd'};
+  struct Variant {
+    const char *name;
+    const unsigned char *data;
+    DWORD size;
+  } variants[] = {{"setup_bad_font.exe", damaged, sizeof damaged},
+                  {"setup_long_font.exe", stream.data(), static_cast<DWORD>(stream.size())}};
+  for (const Variant &v : variants) {
+    std::string copy = InstallerPath();
+    copy = copy.substr(0, copy.find_last_of('\\') + 1) + v.name;
+    ASSERT_TRUE(CopyFileA(InstallerPath().c_str(), copy.c_str(), FALSE));
+    HANDLE update = BeginUpdateResourceA(copy.c_str(), FALSE);
+    ASSERT_NE(update, nullptr);
+    UpdateResourceA(update, "TEXT", MAKEINTRESOURCEA(110), 0, const_cast<unsigned char *>(v.data), v.size);
+    ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
+    InstallerSession s;
+    EXPECT_FALSE(s.Start(copy)) << "no wizard";
+    EXPECT_EQ(s.WaitForExit(), 1) << v.name;
+  }
+}
+
+} // namespace

@@ -24,6 +24,7 @@ add_executable(host_tests
   tests/host/check_box_geometry_test.cpp
   tests/host/message_layout_test.cpp
   tests/host/settings_edit_test.cpp
+  tests/host/wizard_rules_test.cpp
   tools/pack_stream.cpp
 )
 target_include_directories(host_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tools)

@@ -48,7 +48,8 @@ bool ReadUnifont(const char *path, std::map<unsigned, Glyph> &glyphs) {
       continue;
     int digits = g.width / 4;
     for (int r = 0; r < 16; ++r)
-      g.rows[r] = static_cast<unsigned>(std::strtoul(hex.substr(static_cast<size_t>(r * digits), static_cast<size_t>(digits)).c_str(), nullptr, 16));
+      g.rows[r] = static_cast<unsigned>(
+          std::strtoul(hex.substr(static_cast<size_t>(r * digits), static_cast<size_t>(digits)).c_str(), nullptr, 16));
     glyphs[cp] = g;
   }
   std::fclose(f);
@@ -139,7 +140,8 @@ int main(int argc, char **argv) {
     }
   for (int row = 16; row <= 55; ++row)
     for (int pos = 1; pos <= 94; ++pos)
-      place(658 + 94 * (row - 16) + (pos - 1), (0xA0u + static_cast<unsigned>(row)) << 8 | (0xA0u + static_cast<unsigned>(pos)));
+      place(658 + 94 * (row - 16) + (pos - 1),
+            (0xA0u + static_cast<unsigned>(row)) << 8 | (0xA0u + static_cast<unsigned>(pos)));
   iconv_close(cd);
   if (missing) {
     std::fprintf(stderr, "%d characters have no Unifont glyph\n", missing);

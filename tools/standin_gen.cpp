@@ -73,10 +73,11 @@ void AppendUtf8(Bytes &b, unsigned cp) {
 
 // Dictionary lines: traditional and simplified headwords, pinyin and English glosses, LF line ends.
 Bytes MakeDictionary(Rng &rng, size_t size) {
-  static const char *const syllables[] = {"zhong", "guo", "ren", "da", "xiao", "shan", "shui", "ming", "tian", "di",
-                                          "hao",   "xue", "sheng", "wen", "zi", "yu",  "hua", "kai",  "men",  "jia"};
-  static const char *const words[] = {"mountain", "water", "bright", "heaven", "earth", "good", "study", "life",
-                                      "writing",  "word",  "language", "flower", "open", "door", "family", "great"};
+  static const char *const syllables[] = {"zhong", "guo",  "ren", "da",  "xiao", "shan",  "shui",
+                                          "ming",  "tian", "di",  "hao", "xue",  "sheng", "wen",
+                                          "zi",    "yu",   "hua", "kai", "men",  "jia"};
+  static const char *const words[] = {"mountain", "water", "bright",   "heaven", "earth", "good", "study",  "life",
+                                      "writing",  "word",  "language", "flower", "open",  "door", "family", "great"};
   Bytes b;
   Append(b, "# Vellumine stand-in dictionary: generated text of the shape of the maker's, not a real dictionary\n");
   while (b.size() < size) {

@@ -1,9 +1,9 @@
 #include "install/install_sequence.h"
 
+#include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <windows.h>
-#include <commctrl.h>
 
 #include "app/globals.h"
 #include "install/file_writer.h"

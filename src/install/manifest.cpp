@@ -1,7 +1,7 @@
 #include "install/manifest.h"
 
 const ManifestRow Manifest[ManifestRowCount] = {
-#define MANIFEST_ROW(id, where, destination, readOnly, hidden, size, kind, width, height)                               \
+#define MANIFEST_ROW(id, where, destination, readOnly, hidden, size, kind, width, height)                              \
   {id, where, destination, readOnly, hidden, size, kind, width, height},
 #include "install/manifest.def"
 #undef MANIFEST_ROW

@@ -14,7 +14,7 @@ enum PayloadKind {
   KindHelpFile,   // compiled HTML Help
   KindPng,
   KindJpeg,
-  KindAbsent      // the store carries no entry for it
+  KindAbsent // the store carries no entry for it
 };
 
 struct ManifestRow {

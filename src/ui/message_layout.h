@@ -5,13 +5,13 @@
 // Integer pixels; every division truncates. Portable.
 
 struct MessageLayoutInput {
-  int buttons;                       // the button set: 0 OK; 4 Yes and No; any other OK and Cancel
-  int chineseWidth, chineseHeight;   // the measured Chinese line (height 16)
-  int chineseBytes;                  // its length in bytes
-  int englishWidth, englishHeight;   // the English line's extent, 0 and 0 when there is none
-  int buttonWidth, buttonHeight;     // the client size of the set's first button
-  int frameWidth, captionHeight;     // SM_CXDLGFRAME, SM_CYCAPTION
-  int screenWidth, screenHeight;     // SM_CXSCREEN, SM_CYSCREEN
+  int buttons;                     // the button set: 0 OK; 4 Yes and No; any other OK and Cancel
+  int chineseWidth, chineseHeight; // the measured Chinese line (height 16)
+  int chineseBytes;                // its length in bytes
+  int englishWidth, englishHeight; // the English line's extent, 0 and 0 when there is none
+  int buttonWidth, buttonHeight;   // the client size of the set's first button
+  int frameWidth, captionHeight;   // SM_CXDLGFRAME, SM_CYCAPTION
+  int screenWidth, screenHeight;   // SM_CXSCREEN, SM_CYSCREEN
 };
 
 struct MessageLayout {
@@ -19,8 +19,8 @@ struct MessageLayout {
   int x, y, width, height;         // the window
   int firstId, secondId;           // the buttons shown; secondId 0 when there is one
   int firstX, firstY, secondX, secondY;
-  int chineseTop, chineseHeight;   // the Chinese line's control, as wide as the client area
-  int englishTop, englishHeight;   // the English line's control
+  int chineseTop, chineseHeight; // the Chinese line's control, as wide as the client area
+  int englishTop, englishHeight; // the English line's control
 };
 
 MessageLayout ComputeMessageLayout(const MessageLayoutInput &in);

@@ -34,11 +34,11 @@ const char *const LabelAutoStart = "开机时自动启动？(Auto-start on boot)
 
 namespace {
 const char *const Texts[] = {
-    MemoryChinese, MemoryEnglish, DriveChinese, DriveEnglish, FolderChinese, FolderEnglishFormat,
-    FolderEnglishReason, SuccessChinese, SuccessEnglish, FailureChinese, FailureEnglish, LabelOk, LabelCancel,
-    LabelBack, LabelYes, LabelNo, LabelNext, LabelAgreeInstall, LabelBrowse, LabelInstallPath, LabelDirectories,
-    LabelBrand, LabelDrives, LabelEdition, LabelInstaller, LabelUsbHint, LabelLanguage, LabelDesktopIcon,
-    LabelAutoStart};
+    MemoryChinese,       MemoryEnglish,    DriveChinese,     DriveEnglish,     FolderChinese,  FolderEnglishFormat,
+    FolderEnglishReason, SuccessChinese,   SuccessEnglish,   FailureChinese,   FailureEnglish, LabelOk,
+    LabelCancel,         LabelBack,        LabelYes,         LabelNo,          LabelNext,      LabelAgreeInstall,
+    LabelBrowse,         LabelInstallPath, LabelDirectories, LabelBrand,       LabelDrives,    LabelEdition,
+    LabelInstaller,      LabelUsbHint,     LabelLanguage,    LabelDesktopIcon, LabelAutoStart};
 } // namespace
 
 const char *const *const AllTexts = Texts;

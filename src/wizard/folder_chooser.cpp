@@ -1,8 +1,8 @@
 #include "wizard/folder_chooser.h"
 
 #include <commdlg.h>
-#include <dlgs.h>
 #include <direct.h>
+#include <dlgs.h>
 #include <string.h>
 
 #include "app/globals.h"

@@ -51,9 +51,7 @@ int LoadLicenceTexts(HWND window) {
 
 } // namespace
 
-void ShowControl(HWND window, int id, int visible) {
-  ShowWindow(GetDlgItem(window, id), visible ? SW_SHOW : SW_HIDE);
-}
+void ShowControl(HWND window, int id, int visible) { ShowWindow(GetDlgItem(window, id), visible ? SW_SHOW : SW_HIDE); }
 
 void ShowWizardPage(HWND window, int page) {
   ShowControl(window, IDC_ENGLISH, page == 2);

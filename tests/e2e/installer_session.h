@@ -22,11 +22,11 @@ struct InstallerSession {
   bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != 0; }
   std::string Text(int id) const;
 
-  void Click(int id) const;                 // a posted BM_CLICK, as a mouse click
-  void Focus(int id) const;                 // moves the keyboard focus, as Tab would
-  void Key(int id, WPARAM key) const;       // a key press on the control (which should have the focus)
+  void Click(int id) const;                  // a posted BM_CLICK, as a mouse click
+  void Focus(int id) const;                  // moves the keyboard focus, as Tab would
+  void Key(int id, WPARAM key) const;        // a key press on the control (which should have the focus)
   void Type(int id, const char *text) const; // replaces the field's text by typing
-  void Settle() const;                      // waits until the wizard has handled what was posted
+  void Settle() const;                       // waits until the wizard has handled what was posted
 
   // The exit code once the program has ended, or -1 if it is still running after the timeout.
   long WaitForExit(DWORD milliseconds = 15000);

@@ -1,8 +1,8 @@
 // The real installer, end to end under Wine: what a user sees on each page, the keys, the install with each
 // language, the fault messages and the chooser. The install drive is H: (scripts/wine-env.sh maps it).
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <commctrl.h>
 
 #include <zlib.h>
 
@@ -23,15 +23,24 @@ struct Expectation {
 
 // The page table: what each page shows and hides.
 std::vector<Expectation> PageTable(int page, bool english) {
-  return {{IDC_DRIVE_EDIT, page == 0},      {IDC_PATH_LABEL, page == 0},
-          {IDC_BROWSE, page == 0},          {IDC_USB_HINT, page == 0},
-          {IDC_FOLDER_SUFFIX, page == 0},   {IDC_LANGUAGE_LABEL, page == 1},
-          {IDC_LANGUAGE_COMBO, page == 1},  {IDC_ENGLISH, page == 2},
-          {IDC_LICENCE_EDIT, page == 2 && english}, {IDC_LICENCE_LIST, page == 2 && !english},
-          {IDC_BACK, page != 0},            {IDC_NEXT, true},
-          {IDCANCEL, true},                 {IDC_EDITION_LABEL, false},
-          {IDC_WAIT_BUTTON, false},         {IDC_PROGRESS, false},
-          {IDC_BRAND_LABEL, true},          {IDC_BLANK_LABEL, true}};
+  return {{IDC_DRIVE_EDIT, page == 0},
+          {IDC_PATH_LABEL, page == 0},
+          {IDC_BROWSE, page == 0},
+          {IDC_USB_HINT, page == 0},
+          {IDC_FOLDER_SUFFIX, page == 0},
+          {IDC_LANGUAGE_LABEL, page == 1},
+          {IDC_LANGUAGE_COMBO, page == 1},
+          {IDC_ENGLISH, page == 2},
+          {IDC_LICENCE_EDIT, page == 2 && english},
+          {IDC_LICENCE_LIST, page == 2 && !english},
+          {IDC_BACK, page != 0},
+          {IDC_NEXT, true},
+          {IDCANCEL, true},
+          {IDC_EDITION_LABEL, false},
+          {IDC_WAIT_BUTTON, false},
+          {IDC_PROGRESS, false},
+          {IDC_BRAND_LABEL, true},
+          {IDC_BLANK_LABEL, true}};
 }
 
 void ExpectPage(const InstallerSession &s, int page, bool english = true) {
@@ -355,8 +364,8 @@ TEST(Chooser, ShowsOnlyDirectoriesAndDrivesAndGivesTheDriveLetter) {
   HWND chooser = WaitForWindow("Choose Destination Directory");
   ASSERT_NE(chooser, nullptr);
   Sleep(300);
-  const int visible[] = {1088 /* stc1 */, 1121 /* lst2 */, 1137 /* cmb2 */, IDOK, IDCANCEL, IDC_DIRS_LABEL,
-                         IDC_DRIVES_LABEL};
+  const int visible[] = {1088 /* stc1 */, 1121 /* lst2 */, 1137 /* cmb2 */, IDOK,
+                         IDCANCEL,        IDC_DIRS_LABEL,  IDC_DRIVES_LABEL};
   const int hidden[] = {1090, 1152, 1120, 1089, 1136, 1091, 1038, 1040};
   for (int id : visible)
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(chooser, id))) << id;

@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   MixedChar ch;
   while (NextMixedChar(text.data(), length, &index, &ch)) {
     unsigned char first = static_cast<unsigned char>(text[static_cast<size_t>(previous)]);
-    if (ch.wide != ((first & 0x80) != 0) || index - previous != (ch.wide ? 2 : 1) || (ch.code >> (ch.wide ? 8 : 0)) != first)
+    if (ch.wide != ((first & 0x80) != 0) || index - previous != (ch.wide ? 2 : 1) ||
+        (ch.code >> (ch.wide ? 8 : 0)) != first)
       abort();
     if (ch.wide) {
       GlyphCell cell = MapGbkToGlyphCell(ch.code);

@@ -34,15 +34,24 @@ TEST(ButtonLayout, FlagsAndLabelsByIdentifier) {
     ButtonLabelKind kind;
     const char *label;
   } cases[] = {
-      {1, 1, 1, LabelFixed, LabelOk},           {2, 1, 1, LabelFixed, LabelCancel},
-      {3, 1, 1, LabelFixed, LabelBack},         {6, 1, 1, LabelFixed, LabelYes},
-      {7, 1, 1, LabelFixed, LabelNo},           {1003, 1, 1, LabelFixed, LabelBrowse},
-      {1006, 0, 0, LabelFixed, LabelInstallPath}, {1008, 0, 0, LabelFixed, LabelDirectories},
-      {1009, 1, 0, LabelFixed, LabelBrand},     {1010, 0, 0, LabelFixed, LabelDrives},
-      {1011, 1, 0, LabelFixed, LabelEdition},   {1012, 1, 0, LabelFixed, LabelInstaller},
-      {1013, 1, 0, LabelWindowText, nullptr},   {1016, 0, 0, LabelFixed, LabelUsbHint},
-      {1017, 1, 0, LabelFixed, LabelLanguage},  {1018, 1, 0, LabelWindowText, nullptr},
-      {1020, 1, 0, LabelNone, nullptr},         {1021, 0, 0, LabelFixed, ""},
+      {1, 1, 1, LabelFixed, LabelOk},
+      {2, 1, 1, LabelFixed, LabelCancel},
+      {3, 1, 1, LabelFixed, LabelBack},
+      {6, 1, 1, LabelFixed, LabelYes},
+      {7, 1, 1, LabelFixed, LabelNo},
+      {1003, 1, 1, LabelFixed, LabelBrowse},
+      {1006, 0, 0, LabelFixed, LabelInstallPath},
+      {1008, 0, 0, LabelFixed, LabelDirectories},
+      {1009, 1, 0, LabelFixed, LabelBrand},
+      {1010, 0, 0, LabelFixed, LabelDrives},
+      {1011, 1, 0, LabelFixed, LabelEdition},
+      {1012, 1, 0, LabelFixed, LabelInstaller},
+      {1013, 1, 0, LabelWindowText, nullptr},
+      {1016, 0, 0, LabelFixed, LabelUsbHint},
+      {1017, 1, 0, LabelFixed, LabelLanguage},
+      {1018, 1, 0, LabelWindowText, nullptr},
+      {1020, 1, 0, LabelNone, nullptr},
+      {1021, 0, 0, LabelFixed, ""},
       {4242, 1, 1, LabelWindowText, nullptr},
   };
   for (const Case &c : cases) {

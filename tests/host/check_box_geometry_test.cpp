@@ -11,8 +11,8 @@ TEST(CheckBoxGeometry, WorkedExampleBothGeometries) {
     CheckGlyphKind glyph;
     int labelX;
   } cases[] = {
-      {2, {2, 4, 17, 18}, GlyphCheckBox, 32},  {3, {2, 4, 17, 18}, GlyphCheckBox, 32},
-      {4, {-1, 1, 20, 24}, GlyphRadio, 41},    {9, {-1, 1, 20, 24}, GlyphRadio, 41},
+      {2, {2, 4, 17, 18}, GlyphCheckBox, 32},     {3, {2, 4, 17, 18}, GlyphCheckBox, 32},
+      {4, {-1, 1, 20, 24}, GlyphRadio, 41},       {9, {-1, 1, 20, 24}, GlyphRadio, 41},
       {0x23, {-1, 1, 20, 24}, GlyphCheckBox, 41}, {11, {-1, 1, 20, 24}, GlyphCheckBox, 41},
   };
   for (const Case &c : cases) {

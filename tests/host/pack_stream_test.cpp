@@ -43,7 +43,7 @@ TEST(PackStream, RoundTripsWithTheHighestLevelHeader) {
     int result;
     EXPECT_EQ(Inflate(stream, input.size() + 1, result), input);
     EXPECT_EQ(result, Z_OK);
-    if (input.size() > 1) { // (zlib lets a one-byte stream through a zero capacity)
+    if (input.size() > 1) {                      // (zlib lets a one-byte stream through a zero capacity)
       Inflate(stream, input.size() - 1, result); // one byte short of room
       EXPECT_EQ(result, Z_BUF_ERROR);
     }

@@ -49,8 +49,13 @@ TEST(DriveText, AcceptedTextsAndTheFolder) {
     const char *text;
     int accepted;
     const char *folder;
-  } cases[] = {{"", 0, ""},          {"@", 0, ""},           {"E@", 0, ""},          {"@E", 0, ""},
-               {"E", 1, "E:\\Vellumine"}, {"EF", 1, "E:\\Vellumine"}, {"1", 1, "1:\\Vellumine"},
+  } cases[] = {{"", 0, ""},
+               {"@", 0, ""},
+               {"E@", 0, ""},
+               {"@E", 0, ""},
+               {"E", 1, "E:\\Vellumine"},
+               {"EF", 1, "E:\\Vellumine"},
+               {"1", 1, "1:\\Vellumine"},
                {"e", 1, "e:\\Vellumine"}};
   for (const Case &c : cases) {
     EXPECT_EQ(DriveTextAccepted(c.text), c.accepted) << c.text;
@@ -68,10 +73,22 @@ TEST(ReturnKeyRule, PushButtonsByClassAndStyle) {
     unsigned long style;
     int push;
   } cases[] = {
-      {"Button", 0x5001000B, 1}, {"BUTTON", 0, 1},    {"button", 1, 1},    {"bUtToN", 0x0B, 1},
-      {"Button", 2, 0},          {"Button", 3, 0},    {"Button", 4, 0},    {"Button", 5, 0},
-      {"Button", 6, 0},          {"Button", 9, 0},    {"Button", 0x23, 1}, {"Button", 0x4003, 0},
-      {"Edit", 0, 0},            {"ComboBox", 0, 0},  {"buttons", 0, 0},   {"", 0, 0},
+      {"Button", 0x5001000B, 1},
+      {"BUTTON", 0, 1},
+      {"button", 1, 1},
+      {"bUtToN", 0x0B, 1},
+      {"Button", 2, 0},
+      {"Button", 3, 0},
+      {"Button", 4, 0},
+      {"Button", 5, 0},
+      {"Button", 6, 0},
+      {"Button", 9, 0},
+      {"Button", 0x23, 1},
+      {"Button", 0x4003, 0},
+      {"Edit", 0, 0},
+      {"ComboBox", 0, 0},
+      {"buttons", 0, 0},
+      {"", 0, 0},
   };
   for (const Case &c : cases)
     EXPECT_EQ(IsPushButtonForReturn(c.className, c.style), c.push) << c.className << " " << std::hex << c.style;

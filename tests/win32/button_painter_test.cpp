@@ -185,9 +185,9 @@ TEST_F(ButtonPainter, ScreenshotOfARowOfButtons) {
     int id;
     UINT state;
     int x, y, w;
-  } buttons[] = {{3, 0, 10, 10, 110},    {1001, ODS_FOCUS, 128, 10, 160}, {2, 0, 296, 10, 110},
-                 {1003, ODS_SELECTED, 414, 10, 120}, {1, 0, 10, 46, 110}, {1006, 0, 140, 48, 200},
-                 {1012, 0, 350, 48, 120}};
+  } buttons[] = {
+      {3, 0, 10, 10, 110}, {1001, ODS_FOCUS, 128, 10, 160}, {2, 0, 296, 10, 110},   {1003, ODS_SELECTED, 414, 10, 120},
+      {1, 0, 10, 46, 110}, {1006, 0, 140, 48, 200},         {1012, 0, 350, 48, 120}};
   WizardPage = 2;
   for (const auto &b : buttons) {
     HWND control = TestChild("BUTTON", b.id, BS_OWNERDRAW, b.w, 26);

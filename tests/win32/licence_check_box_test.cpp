@@ -105,9 +105,22 @@ TEST_F(CheckBoxes, GlyphStatesAndGeometry) {
   } cases[] = {
       {IDC_DESKTOP_ICON, BS_AUTOCHECKBOX, BST_UNCHECKED, TRUE, {2, 4, 17, 18}, 0, 32, LabelDesktopIcon},
       {IDC_DESKTOP_ICON, BS_AUTOCHECKBOX, BST_CHECKED, TRUE, {2, 4, 17, 18}, DFCS_CHECKED, 32, LabelDesktopIcon},
-      {IDC_AUTOSTART, BS_CHECKBOX, BST_CHECKED, FALSE, {2, 4, 17, 18}, DFCS_CHECKED | DFCS_INACTIVE, 32, LabelAutoStart},
+      {IDC_AUTOSTART,
+       BS_CHECKBOX,
+       BST_CHECKED,
+       FALSE,
+       {2, 4, 17, 18},
+       DFCS_CHECKED | DFCS_INACTIVE,
+       32,
+       LabelAutoStart},
       {IDC_AUTOSTART, BS_AUTO3STATE, BST_INDETERMINATE, TRUE, {-1, 1, 20, 24}, 0, 41, LabelAutoStart},
-      {IDC_AUTOSTART, BS_AUTORADIOBUTTON, BST_CHECKED, TRUE, {-1, 1, 20, 24}, DFCS_BUTTONRADIO | DFCS_CHECKED, 41,
+      {IDC_AUTOSTART,
+       BS_AUTORADIOBUTTON,
+       BST_CHECKED,
+       TRUE,
+       {-1, 1, 20, 24},
+       DFCS_BUTTONRADIO | DFCS_CHECKED,
+       41,
        LabelAutoStart},
       {4242, BS_AUTOCHECKBOX, BST_UNCHECKED, TRUE, {2, 4, 17, 18}, 0, 32, "Own text"},
   };
@@ -141,7 +154,8 @@ TEST_F(CheckBoxes, FocusRectangleFollowsTheLabel) {
 
 TEST_F(CheckBoxes, SubclassedBoxPaintsItselfAndToggles) {
   HWND box = TestChild("BUTTON", IDC_AUTOSTART, BS_AUTOCHECKBOX | BS_NOTIFY, 300, 26);
-  PrevCheckBoxProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CheckBoxProc)));
+  PrevCheckBoxProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CheckBoxProc)));
   ASSERT_NE(PrevCheckBoxProc, nullptr);
   SendMessageA(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   SendMessageA(box, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));

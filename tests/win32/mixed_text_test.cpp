@@ -32,14 +32,22 @@ TEST_F(MixedText, MeasuresGlyphsAs16AndLettersInTheFont) {
   EXPECT_EQ(next.cx, 48 + Width(s.dc, ' ') + Width(s.dc, 'N') + Width(s.dc, 'e') + Width(s.dc, 'x') + Width(s.dc, 't'));
   EXPECT_EQ(next.cy, 16);
   EXPECT_EQ(MeasureMixedText(s.dc, "\xB0").cx, 16) << "a trailing lead byte";
-  EXPECT_EQ(MeasureMixedText(s.dc, "\xB0" "A").cx, 16) << "a lead byte takes the letter after it";
+  EXPECT_EQ(MeasureMixedText(s.dc, "\xB0"
+                                   "A")
+                .cx,
+            16)
+      << "a lead byte takes the letter after it";
 }
 
 TEST_F(MixedText, DrawsEachCharacterWhereItBelongs) {
   struct Case {
     const char *text;
     unsigned short glyph; // the one glyph expected at x 10, or 0 for none
-  } cases[] = {{"", 0}, {"\xB0", 0xB000}, {"\xB0" "A", 0xB041}};
+  } cases[] = {{"", 0},
+               {"\xB0", 0xB000},
+               {"\xB0"
+                "A",
+                0xB041}};
   for (const Case &c : cases) {
     Surface drawn(60, 40), expected(60, 40);
     SetBkMode(drawn.dc, OPAQUE);

@@ -42,8 +42,8 @@ TEST(InflatePayload, DamagedStreamsFail) {
   badData[good.size() / 2] ^= 0x55;
   badChecksum[good.size() - 1] ^= 0x01;
   truncated.resize(good.size() - 5);
-  HMODULE store = MakeStoreModule("store_damaged", {{1, good}, {2, badHeader}, {3, badData}, {4, badChecksum},
-                                                     {5, truncated}, {6, Bytes()}});
+  HMODULE store = MakeStoreModule(
+      "store_damaged", {{1, good}, {2, badHeader}, {3, badData}, {4, badChecksum}, {5, truncated}, {6, Bytes()}});
   ASSERT_NE(store, nullptr);
   ScopedAppInstance use(store);
   Bytes buffer(65536);

@@ -1,6 +1,7 @@
+#include <windows.h>
+
 #include <commctrl.h>
 #include <string.h>
-#include <windows.h>
 
 #include "app/globals.h"
 #include "app/message_loop.h"

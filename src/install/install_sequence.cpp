@@ -1,9 +1,10 @@
 #include "install/install_sequence.h"
 
+#include <windows.h>
+
 #include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <windows.h>
 
 #include "app/globals.h"
 #include "install/file_writer.h"

@@ -1,5 +1,7 @@
 #include "wizard/folder_chooser.h"
 
+#include <windows.h>
+
 #include <commdlg.h>
 #include <direct.h>
 #include <dlgs.h>

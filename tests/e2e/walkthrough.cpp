@@ -1,8 +1,9 @@
 // The headless walk through the wizard for scripts/run.sh: drive E:, Chinese (Simplified), both licences, Agree,
 // the result; a screenshot of every page under E:\screenshots. Prints what it did; exit code 0 when the install
 // succeeded and the program ended with 0.
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 

@@ -1,8 +1,9 @@
 // The real installer, end to end under Wine: what a user sees on each page, the keys, the install with each
 // language, the fault messages and the chooser. The install drive is H: (scripts/wine-env.sh maps it).
+#include <windows.h>
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <zlib.h>
 

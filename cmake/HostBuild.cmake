@@ -4,7 +4,7 @@ if(VELLUMINE_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-find_package(ZLIB REQUIRED)
+
 
 if(VELLUMINE_FUZZ)
   add_subdirectory(tests/fuzz)
@@ -25,6 +25,7 @@ add_executable(host_tests
   tests/host/message_layout_test.cpp
   tests/host/settings_edit_test.cpp
   tests/host/wizard_rules_test.cpp
+  tests/host/preflight_test.cpp
   tools/pack_stream.cpp
 )
 target_include_directories(host_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tools)

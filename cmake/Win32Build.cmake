@@ -58,6 +58,7 @@ add_library(vwin STATIC
   src/install/file_writer.cpp
   src/install/install_sequence.cpp
   src/install/settings_entry.cpp
+  src/install/preflight.cpp
   src/wizard/wizard_dialog.cpp
   src/wizard/wizard_pages.cpp
   src/wizard/install_command.cpp

@@ -29,12 +29,15 @@ echo "== win32 tier: VellumineSetup.exe and the tests under Wine"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
 source scripts/wine-env.sh
-trap 'umount "$root/build/usb/full" "$root/build/usb/readonly" 2>/dev/null || true; wine_env_stop' EXIT
-# Media for the fault tests, where mount is allowed: a 64 KiB tmpfs as drive F: (full) and a tmpfs remounted
-# read-only, already holding the install folder, as drive G: (write-protected).
-export VELLUMINE_FULL_DRIVE="" VELLUMINE_READONLY_DRIVE=""
-mkdir -p build/usb/full build/usb/readonly
-umount build/usb/full build/usb/readonly 2>/dev/null || true
+media=(full readonly tight)
+unmount_media() { for m in "${media[@]}"; do umount "$root/build/usb/$m" 2>/dev/null || true; done; }
+trap 'unmount_media; wine_env_stop' EXIT
+# Media for the fault tests, where mount is allowed: a 64 KiB tmpfs as drive F: (full), a tmpfs remounted
+# read-only, already holding the install folder, as drive G: (write-protected), and an 8 MiB tmpfs as drive I:
+# (room for one install and a reinstall, not for two installs).
+export VELLUMINE_FULL_DRIVE="" VELLUMINE_READONLY_DRIVE="" VELLUMINE_TIGHT_DRIVE=""
+for m in "${media[@]}"; do mkdir -p "build/usb/$m"; done
+unmount_media
 if mount -t tmpfs -o size=64k tmpfs build/usb/full 2>/dev/null; then
   ln -sfn "$root/build/usb/full" "$WINEPREFIX/dosdevices/f:"
   export VELLUMINE_FULL_DRIVE=F
@@ -42,6 +45,10 @@ if mount -t tmpfs -o size=64k tmpfs build/usb/full 2>/dev/null; then
     mount -o remount,ro build/usb/readonly; then
     ln -sfn "$root/build/usb/readonly" "$WINEPREFIX/dosdevices/g:"
     export VELLUMINE_READONLY_DRIVE=G
+  fi
+  if mount -t tmpfs -o size=8m tmpfs build/usb/tight; then
+    ln -sfn "$root/build/usb/tight" "$WINEPREFIX/dosdevices/i:"
+    export VELLUMINE_TIGHT_DRIVE=I
   fi
 else
   echo "note: cannot mount a tmpfs here; the full and write-protected medium tests are skipped"

@@ -10,3 +10,25 @@ bool PackStream(const std::vector<unsigned char> &data, std::vector<unsigned cha
   stream.resize(length);
   return true;
 }
+
+namespace {
+
+void PutLe32(std::vector<unsigned char> &out, unsigned long v) {
+  for (int s = 0; s < 32; s += 8)
+    out.push_back(static_cast<unsigned char>(v >> s));
+}
+
+} // namespace
+
+std::vector<unsigned char> BuildStoreIndex(const std::vector<PackedEntry> &entries) {
+  std::vector<unsigned char> index = {'V', 'I', 'D', 'X'};
+  PutLe32(index, entries.size());
+  for (const PackedEntry &e : entries) {
+    PutLe32(index, e.id);
+    PutLe32(index, crc32(0, e.stream.data(), static_cast<uInt>(e.stream.size())));
+    PutLe32(index, e.inflatedSize);
+    PutLe32(index, e.stream.size());
+  }
+  PutLe32(index, crc32(0, index.data(), static_cast<uInt>(index.size())));
+  return index;
+}

@@ -6,4 +6,12 @@
 // One complete zlib stream of data at the highest level (it begins 0x78 0xDA). False when zlib fails.
 bool PackStream(const std::vector<unsigned char> &data, std::vector<unsigned char> &stream);
 
+struct PackedEntry {
+  unsigned long id, inflatedSize;
+  std::vector<unsigned char> stream;
+};
+
+// The store's index over the packed entries (format in src/store/store_index.h).
+std::vector<unsigned char> BuildStoreIndex(const std::vector<PackedEntry> &entries);
+
 #endif

@@ -9,6 +9,7 @@
 #include "app/globals.h"
 #include "install/file_writer.h"
 #include "install/manifest.h"
+#include "install/preflight.h"
 #include "install/settings_entry.h"
 #include "resources/resource_ids.h"
 #include "ui/message_dialog.h"
@@ -64,7 +65,8 @@ int RunInstall() {
   HWND bar = GetDlgItem(WizardWindow, IDC_PROGRESS);
   ShowWindow(bar, SW_SHOW);
   SetProgress(bar, 10);
-  int installed = InstallRows(bar, buffer);
+  // Nothing is written from a damaged installer, nor onto a drive without room for the whole install.
+  int installed = CheckBeforeInstall() && InstallRows(bar, buffer);
   free(buffer);
   return installed;
 }

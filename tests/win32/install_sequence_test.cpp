@@ -13,6 +13,7 @@
 #include "install/manifest.h"
 #include "resources/resource_ids.h"
 #include "store/payload_store.h"
+#include "store/store_index.h"
 #include "store_harness.h"
 
 namespace {
@@ -146,12 +147,91 @@ TEST_F(InstallSequence, SmallAndWriteProtectedMediaFailLeavingNothingPartial) {
       } while (FindNextFileA(h, &found));
       FindClose(h);
     }
-    // A complete first file may stay; nothing partial and no temporary file.
-    for (const std::string &name : left) {
-      EXPECT_EQ(name, "gbk2b5.bin") << dir;
-      EXPECT_TRUE(ReadWholeFile(dir + "\\" + name) == Entry(200));
-    }
+    // The room is checked first: nothing at all is written, no temporary file either.
+    EXPECT_TRUE(left.empty()) << dir << ": " << (left.empty() ? "" : left[0]);
   }
+}
+
+// A copy of the store with its entries and index as given, for the checks made before anything is written.
+std::vector<StoreEntry> OwnStore() {
+  std::vector<StoreEntry> entries;
+  for (const ManifestRow &row : Manifest) {
+    Bytes raw = OwnEntry(row.id);
+    if (!raw.empty())
+      entries.push_back(StoreEntry{row.id, raw});
+  }
+  entries.push_back(StoreEntry{StoreIndexId, OwnEntry(StoreIndexId, STORE_INDEX_TYPE), STORE_INDEX_TYPE});
+  return entries;
+}
+
+TEST_F(InstallSequence, DamagedInstallerWritesNothing) {
+  std::vector<StoreEntry> lateByte = OwnStore(), noIndex = OwnStore(), badIndex = OwnStore();
+  for (StoreEntry &e : lateByte)
+    if (e.id == 109 && std::string(e.type) == "TEXT")
+      e.data[e.data.size() / 2] ^= 0x01; // the application, extracted last
+  noIndex.pop_back();
+  badIndex.back().data[10] ^= 0x01;
+  struct Case {
+    const char *module;
+    std::vector<StoreEntry> *store;
+    int result;
+  } cases[] = {{"store_intact", nullptr, 1},
+               {"store_late_byte", &lateByte, 0},
+               {"store_no_index", &noIndex, 0},
+               {"store_bad_index", &badIndex, 0}};
+  std::vector<StoreEntry> intact = OwnStore();
+  cases[0].store = &intact;
+  for (Case &c : cases) {
+    HMODULE store = MakeStoreModule(c.module, *c.store);
+    ASSERT_NE(store, nullptr) << c.module;
+    std::string dir = FreshFolder("Damaged");
+    {
+      ScopedAppInstance use(store);
+      EXPECT_EQ(Install(dir, 1), c.result) << c.module;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((dir + "\\*.*").c_str(), &found);
+    int files = 0;
+    if (h != INVALID_HANDLE_VALUE) {
+      do
+        files += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+      while (FindNextFileA(h, &found));
+      FindClose(h);
+    }
+    EXPECT_EQ(files, c.result ? 32 : 0) << c.module;
+    if (!c.result)
+      EXPECT_EQ(Positions, std::vector<int>({10})) << c.module;
+    FreeLibrary(store);
+  }
+}
+
+// A drive of 8 MiB (scripts/test.sh maps it as I: when it can mount a tmpfs): an install fits once; a reinstall
+// fits in what is left because the files it replaces count as free; with less room than its largest temporary
+// file it writes nothing.
+TEST_F(InstallSequence, ReinstallOnADriveWithLittleRoom) {
+  const char *drive = getenv("VELLUMINE_TIGHT_DRIVE");
+  if (!drive || !*drive)
+    GTEST_SKIP() << "no VELLUMINE_TIGHT_DRIVE (scripts/test.sh could not mount a tmpfs)";
+  std::string dir = std::string(drive) + ":\\Vellumine";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  ASSERT_EQ(Install(dir, 1), 1);
+  std::string root = std::string(drive) + ":\\";
+  ULARGE_INTEGER available;
+  ASSERT_TRUE(GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr));
+  unsigned long long total = 0;
+  for (const ManifestRow &row : Manifest)
+    total += Entry(row.id).size();
+  EXPECT_LT(available.QuadPart, total) << "less room than the whole payload";
+  ASSERT_EQ(Install(dir, 2), 1) << "the replaced files make room";
+  // Leave less room than the dictionary's temporary file needs.
+  std::string filler = root + "filler.bin";
+  ASSERT_TRUE(GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr));
+  ASSERT_TRUE(WriteWholeFile(filler, Bytes(static_cast<size_t>(available.QuadPart - 1024 * 1024), 'f')));
+  EXPECT_EQ(Install(dir, 0), 0);
+  EXPECT_EQ(Positions, std::vector<int>({10}));
+  std::string settings = Text(ReadWholeFile(dir + "\\QuorbixUI.ini"));
+  EXPECT_EQ(settings, Text(Entry(120)) + "\r\n[Config]\r\nUILanguage=2\r\n\r\n") << "the earlier install stays";
+  DeleteFileA(filler.c_str());
 }
 
 } // namespace

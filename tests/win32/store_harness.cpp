@@ -26,16 +26,16 @@ HMODULE MakeStoreModule(const char *name, const std::vector<StoreEntry> &entries
   if (!update)
     return nullptr;
   for (const StoreEntry &e : entries)
-    UpdateResourceA(update, "TEXT", MAKEINTRESOURCEA(e.id), 0, const_cast<unsigned char *>(e.data.data()),
+    UpdateResourceA(update, e.type, MAKEINTRESOURCEA(e.id), 0, const_cast<unsigned char *>(e.data.data()),
                     static_cast<DWORD>(e.data.size()));
   if (!EndUpdateResourceA(update, FALSE))
     return nullptr;
   return LoadLibraryA(copy.c_str());
 }
 
-Bytes OwnEntry(unsigned short id) {
+Bytes OwnEntry(unsigned short id, const char *type) {
   HMODULE self = GetModuleHandleA(nullptr);
-  HRSRC r = FindResourceA(self, MAKEINTRESOURCEA(id), "TEXT");
+  HRSRC r = FindResourceA(self, MAKEINTRESOURCEA(id), type);
   if (!r)
     return Bytes();
   const unsigned char *p = static_cast<const unsigned char *>(LockResource(LoadResource(self, r)));

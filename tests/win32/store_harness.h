@@ -10,15 +10,16 @@ typedef std::vector<unsigned char> Bytes;
 
 struct StoreEntry {
   unsigned short id;
-  Bytes data; // stored as it is: a zlib stream, or deliberately not one
+  Bytes data;                 // stored as it is: a zlib stream, or deliberately not one
+  const char *type = "TEXT";
 };
 
 // A module holding exactly these "TEXT" entries, made from a copy of store_module.dll; name must be unique per
 // call. Null on failure.
 HMODULE MakeStoreModule(const char *name, const std::vector<StoreEntry> &entries);
 
-// The raw bytes of an entry of the test program's own store.
-Bytes OwnEntry(unsigned short id);
+// The raw bytes of an entry of the test program's own store (type "TEXT" unless given).
+Bytes OwnEntry(unsigned short id, const char *type = "TEXT");
 
 // zlib at the highest level.
 Bytes Deflate(const Bytes &data);

@@ -1,0 +1,75 @@
+#include "install/preflight.h"
+
+#include <stdio.h>
+#include <windows.h>
+#include <zlib.h>
+
+#include "app/globals.h"
+#include "install/manifest.h"
+#include "store/store_index.h"
+
+namespace {
+
+const unsigned long long Cluster = 4096;
+const unsigned long long Margin = 64 * 1024; // the settings file's rewrite and the file system's own needs
+
+// The stored bytes of a "TEXT" entry, or null when the store does not carry it.
+const unsigned char *EntryBytes(unsigned short id, DWORD *size) {
+  HRSRC found = FindResourceA(AppInstance, MAKEINTRESOURCEA(id), "TEXT");
+  if (!found)
+    return nullptr;
+  *size = SizeofResource(AppInstance, found);
+  HGLOBAL loaded = LoadResource(AppInstance, found);
+  return loaded ? static_cast<const unsigned char *>(LockResource(loaded)) : nullptr;
+}
+
+unsigned long long ExistingSize(const char *path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return 0;
+  return static_cast<unsigned long long>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+}
+
+void RowPath(const ManifestRow &row, char *path, size_t size) {
+  if (row.where == InFolder)
+    snprintf(path, size, "%s\\%s", InstallDir, row.destination);
+  else
+    snprintf(path, size, row.destination, InstallDir[0]);
+}
+
+} // namespace
+
+int CheckBeforeInstall() {
+  HRSRC found = FindResourceA(AppInstance, MAKEINTRESOURCEA(StoreIndexId), STORE_INDEX_TYPE);
+  HGLOBAL loaded = found ? LoadResource(AppInstance, found) : nullptr;
+  const unsigned char *indexBytes = loaded ? static_cast<const unsigned char *>(LockResource(loaded)) : nullptr;
+  if (!indexBytes)
+    return 0;
+  StoreIndexEntry index[ManifestRowCount];
+  int count = ParseStoreIndex(indexBytes, SizeofResource(AppInstance, found), index, ManifestRowCount);
+  if (count < 0)
+    return 0;
+
+  unsigned long long newSizes[ManifestRowCount], oldSizes[ManifestRowCount];
+  int rows = 0;
+  for (const ManifestRow &row : Manifest) {
+    DWORD size = 0;
+    const unsigned char *bytes = EntryBytes(row.id, &size);
+    if (!bytes)
+      continue; // not carried: the install skips it
+    const StoreIndexEntry *entry = FindIndexEntry(index, count, row.id);
+    if (!entry || entry->storedSize != size || entry->crc != crc32(0, bytes, size))
+      return 0;
+    char path[InstallDirSize];
+    RowPath(row, path, sizeof path);
+    newSizes[rows] = entry->inflatedSize;
+    oldSizes[rows] = ExistingSize(path);
+    ++rows;
+  }
+
+  char root[4] = {InstallDir[0], ':', '\\', 0};
+  ULARGE_INTEGER available;
+  if (!GetDiskFreeSpaceExA(root, &available, nullptr, nullptr))
+    return 0;
+  return PeakInstallSpace(newSizes, oldSizes, rows, Cluster) + Margin <= available.QuadPart;
+}

@@ -26,6 +26,7 @@ add_executable(host_tests
   tests/host/settings_edit_test.cpp
   tests/host/wizard_rules_test.cpp
   tests/host/preflight_test.cpp
+  tests/host/bounded_format_test.cpp
   tools/pack_stream.cpp
 )
 target_include_directories(host_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tools)

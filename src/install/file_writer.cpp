@@ -1,10 +1,10 @@
 #include "install/file_writer.h"
 
-#include <stdio.h>
 #include <string.h>
 #include <windows.h>
 
 #include "app/globals.h"
+#include "base/bounded_format.h"
 #include "store/payload_store.h"
 
 namespace {
@@ -61,9 +61,9 @@ int WritePayloadFile(const char *name, const unsigned char *data, unsigned long 
                      const char *path) {
   char destination[InstallDirSize];
   if (path) {
-    if (snprintf(destination, sizeof destination, "%s", path) >= static_cast<int>(sizeof destination))
+    if (BoundedFormat(destination, sizeof destination, "%s", path) >= static_cast<int>(sizeof destination))
       return 0;
-  } else if (!name || snprintf(destination, sizeof destination, "%s\\%s", InstallDir, name) >=
+  } else if (!name || BoundedFormat(destination, sizeof destination, "%s\\%s", InstallDir, name) >=
                           static_cast<int>(sizeof destination)) {
     return 0;
   }

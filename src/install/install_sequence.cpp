@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <stdio.h>
 #include <stdlib.h>
 
 #include "app/globals.h"
+#include "base/bounded_format.h"
 #include "install/file_writer.h"
 #include "install/manifest.h"
 #include "install/preflight.h"
@@ -36,7 +36,7 @@ int InstallRow(const ManifestRow &row, unsigned char *buffer) {
   if (row.where == InFolder)
     return ExtractPayload(row.id, row.destination, buffer, PayloadBufferSize, row.readOnly, row.hidden, nullptr);
   char path[InstallDirSize];
-  snprintf(path, sizeof path, row.destination, InstallDir[0]);
+  BoundedFormat(path, sizeof path, row.destination, InstallDir[0]);
   return ExtractPayload(row.id, nullptr, buffer, PayloadBufferSize, row.readOnly, row.hidden, path);
 }
 

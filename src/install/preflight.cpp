@@ -1,10 +1,10 @@
 #include "install/preflight.h"
 
-#include <stdio.h>
 #include <windows.h>
 #include <zlib.h>
 
 #include "app/globals.h"
+#include "base/bounded_format.h"
 #include "install/manifest.h"
 #include "store/store_index.h"
 
@@ -32,9 +32,9 @@ unsigned long long ExistingSize(const char *path) {
 
 void RowPath(const ManifestRow &row, char *path, size_t size) {
   if (row.where == InFolder)
-    snprintf(path, size, "%s\\%s", InstallDir, row.destination);
+    BoundedFormat(path, size, "%s\\%s", InstallDir, row.destination);
   else
-    snprintf(path, size, row.destination, InstallDir[0]);
+    BoundedFormat(path, size, row.destination, InstallDir[0]);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "install/settings_edit.h"
+#include "base/bounded_format.h"
 
-#include <stdio.h>
 #include <string.h>
 
 namespace {
@@ -25,11 +25,11 @@ size_t FindKeyLine(const char *text, size_t length) {
 
 size_t EditUiLanguage(const char *text, size_t length, int code, char *out, size_t capacity) {
   char value[16];
-  int valueLength = snprintf(value, sizeof value, "%d", code);
+  int valueLength = BoundedFormat(value, sizeof value, "%d", code);
   size_t line = FindKeyLine(text, length);
   if (line == length) {
     char block[64];
-    int blockLength = snprintf(block, sizeof block, "\r\n[Config]\r\nUILanguage=%d\r\n\r\n", code);
+    int blockLength = BoundedFormat(block, sizeof block, "\r\n[Config]\r\nUILanguage=%d\r\n\r\n", code);
     if (capacity < length + static_cast<size_t>(blockLength))
       return 0;
     if (length)

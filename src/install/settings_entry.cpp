@@ -1,10 +1,10 @@
 #include "install/settings_entry.h"
 
-#include <stdio.h>
 #include <stdlib.h>
 #include <windows.h>
 
 #include "app/globals.h"
+#include "base/bounded_format.h"
 #include "install/file_writer.h"
 #include "install/settings_edit.h"
 
@@ -48,7 +48,7 @@ int RecordLanguage(const char *path) {
 
 int WriteUiLanguage() {
   char path[InstallDirSize];
-  if (snprintf(path, sizeof path, "%s\\QuorbixUI.ini", InstallDir) >= static_cast<int>(sizeof path))
+  if (BoundedFormat(path, sizeof path, "%s\\QuorbixUI.ini", InstallDir) >= static_cast<int>(sizeof path))
     return 0;
   if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
     return 0;

@@ -1,6 +1,6 @@
 #include "wizard/drive_text.h"
+#include "base/bounded_format.h"
 
-#include <stdio.h>
 #include <string.h>
 
 const char *const FolderSuffix = ":\\Vellumine";
@@ -8,5 +8,5 @@ const char *const FolderSuffix = ":\\Vellumine";
 int DriveTextAccepted(const char *text) { return text[0] != 0 && strchr(text, '@') == nullptr; }
 
 void BuildInstallDir(char *out, size_t size, const char *driveText) {
-  snprintf(out, size, "%c%s", driveText[0], FolderSuffix);
+  BoundedFormat(out, size, "%c%s", driveText[0], FolderSuffix);
 }

@@ -1,10 +1,10 @@
 #include "wizard/install_command.h"
 
 #include <direct.h>
-#include <stdio.h>
 #include <time.h>
 
 #include "app/globals.h"
+#include "base/bounded_format.h"
 #include "install/install_sequence.h"
 #include "resources/resource_ids.h"
 #include "ui/message_dialog.h"
@@ -47,7 +47,7 @@ void AgreeAndInstall(HWND window) {
   ShowWizardPage(window, 2);
   if (!EnsureInstallFolder()) {
     char english[128];
-    snprintf(english, sizeof english, FolderEnglishFormat, FolderEnglishReason);
+    BoundedFormat(english, sizeof english, FolderEnglishFormat, FolderEnglishReason);
     ShowMessageDialog(FolderChinese, english, MessageOk, window);
     return;
   }

@@ -31,6 +31,8 @@ add_executable(host_tests
 )
 target_include_directories(host_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tools)
 target_link_libraries(host_tests PRIVATE vcore GTest::gtest_main ZLIB::ZLIB)
+include(cmake/Zopfli.cmake)
+vellumine_use_zopfli(host_tests)
 target_compile_definitions(host_tests PRIVATE VELLUMINE_PAYLOAD_DIR="${CMAKE_CURRENT_SOURCE_DIR}/payload")
 # Chinese literals become GBK bytes in the program, as in the installer itself.
 set_source_files_properties(tests/host/gbk_literal_test.cpp PROPERTIES COMPILE_OPTIONS "${VELLUMINE_GBK_OPTIONS}")

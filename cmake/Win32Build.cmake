@@ -2,6 +2,8 @@
 include(ExternalProject)
 
 set(VELLUMINE_PAYLOAD_DIR "" CACHE PATH "The maker's own payload files; stand-ins are generated when empty")
+set(VELLUMINE_ZOPFLI_ITERATIONS 5 CACHE STRING
+    "zopfli iterations for the payload streams (about 3 % smaller, 10 s to pack); 0 packs with zlib -9 at once")
 set(win32_flags -Os -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
 set(win32_link -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat
     -Wl,--no-insert-timestamp -s)
@@ -40,7 +42,7 @@ if(VELLUMINE_PAYLOAD_DIR)
 endif()
 add_custom_command(OUTPUT ${store_dir}/payload.rc
   COMMAND ${CMAKE_COMMAND} -E make_directory ${store_dir}
-  COMMAND ${tools_dir}/packer ${store_dir} ${store_dir}/payload.rc ${payload_dirs}
+  COMMAND ${tools_dir}/packer --zopfli ${VELLUMINE_ZOPFLI_ITERATIONS} ${store_dir} ${store_dir}/payload.rc ${payload_dirs}
   DEPENDS host_tools ${tools_dir}/packer ${standin_dir}/.made ${authored} ${CMAKE_SOURCE_DIR}/src/install/manifest.def
   COMMENT "Packing the payload store")
 add_custom_target(payload_store DEPENDS ${store_dir}/payload.rc)

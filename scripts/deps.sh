@@ -7,7 +7,7 @@ need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev zlib1g-dev libjpeg-dev libgtest-dev googletest
+  cmake ninja-build g++ clang libclang-rt-14-dev zlib1g-dev libjpeg-dev libgtest-dev googletest libzopfli-dev
   g++-mingw-w64-i686 libz-mingw-w64-dev
   wine wine32:i386 xvfb x11-apps x11-utils imagemagick attr unifont
 )

@@ -2,7 +2,38 @@
 
 #include <zlib.h>
 
-bool PackStream(const std::vector<unsigned char> &data, std::vector<unsigned char> &stream) {
+#include <cstdlib>
+
+#ifdef VELLUMINE_HAVE_ZOPFLI
+#include <zopfli/zopfli.h>
+#endif
+
+bool PackStreamHasZopfli() {
+#ifdef VELLUMINE_HAVE_ZOPFLI
+  return true;
+#else
+  return false;
+#endif
+}
+
+bool PackStream(const std::vector<unsigned char> &data, std::vector<unsigned char> &stream, int zopfliIterations) {
+#ifdef VELLUMINE_HAVE_ZOPFLI
+  if (zopfliIterations > 0) {
+    ZopfliOptions options;
+    ZopfliInitOptions(&options);
+    options.numiterations = zopfliIterations;
+    unsigned char *out = nullptr;
+    size_t outSize = 0;
+    ZopfliCompress(&options, ZOPFLI_FORMAT_ZLIB, data.data(), data.size(), &out, &outSize);
+    if (!out)
+      return false;
+    stream.assign(out, out + outSize);
+    free(out);
+    return true;
+  }
+#else
+  (void)zopfliIterations;
+#endif
   uLongf length = compressBound(static_cast<uLong>(data.size()));
   stream.resize(length);
   if (compress2(stream.data(), &length, data.data(), static_cast<uLong>(data.size()), Z_BEST_COMPRESSION) != Z_OK)

@@ -1,10 +1,12 @@
 // Packs the installed files into the payload store: one zlib stream per manifest row that the store carries, and
 // the resource script that links them in as entries of type "TEXT" under their identifiers.
 //
-//   packer OUTDIR RCFILE DIR [DIR ...]
+//   packer [--zopfli N] OUTDIR RCFILE DIR [DIR ...]
 //
-// Each file is taken from the first DIR that has it (the maker's files, then ours, then the stand-ins).
+// Each file is taken from the first DIR that has it (the maker's files, then ours, then the stand-ins). With
+// --zopfli N (N > 0) the streams come from zopfli with N iterations: about 3 % smaller, slower to pack.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,16 @@ bool ReadFile(const std::string &path, std::vector<unsigned char> &out) {
 } // namespace
 
 int main(int argc, char **argv) {
+  int zopfliIterations = 0;
+  if (argc > 2 && std::string(argv[1]) == "--zopfli") {
+    zopfliIterations = std::atoi(argv[2]);
+    if (zopfliIterations > 0 && !PackStreamHasZopfli()) {
+      std::fprintf(stderr, "packer: built without zopfli\n");
+      return 1;
+    }
+    argv += 2;
+    argc -= 2;
+  }
   if (argc < 4) {
     std::fprintf(stderr, "usage: %s OUTDIR RCFILE DIR [DIR ...]\n", argv[0]);
     return 2;
@@ -46,7 +58,7 @@ int main(int argc, char **argv) {
       std::fprintf(stderr, "packer: no file %s in the payload directories\n", row.destination);
       return 1;
     }
-    if (!PackStream(data, stream)) {
+    if (!PackStream(data, stream, zopfliIterations)) {
       std::fprintf(stderr, "packer: cannot compress %s\n", row.destination);
       return 1;
     }

@@ -34,20 +34,21 @@ TEST(PackStream, RoundTripsWithTheHighestLevelHeader) {
     ASSERT_TRUE(in) << row.destination;
     inputs.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  for (const auto &input : inputs) {
-    std::vector<unsigned char> stream;
-    ASSERT_TRUE(PackStream(input, stream));
-    ASSERT_GE(stream.size(), 2u);
-    EXPECT_EQ(stream[0], 0x78);
-    EXPECT_EQ(stream[1], 0xDA);
-    int result;
-    EXPECT_EQ(Inflate(stream, input.size() + 1, result), input);
-    EXPECT_EQ(result, Z_OK);
-    if (input.size() > 1) {                      // (zlib lets a one-byte stream through a zero capacity)
-      Inflate(stream, input.size() - 1, result); // one byte short of room
-      EXPECT_EQ(result, Z_BUF_ERROR);
+  for (int zopfli : {0, PackStreamHasZopfli() ? 2 : 0})
+    for (const auto &input : inputs) {
+      std::vector<unsigned char> stream;
+      ASSERT_TRUE(PackStream(input, stream, zopfli));
+      ASSERT_GE(stream.size(), 2u);
+      EXPECT_EQ(stream[0], 0x78);
+      EXPECT_EQ(stream[1], 0xDA);
+      int result;
+      EXPECT_EQ(Inflate(stream, input.size() + 1, result), input);
+      EXPECT_EQ(result, Z_OK);
+      if (input.size() > 1) {                      // (zlib lets a one-byte stream through a zero capacity)
+        Inflate(stream, input.size() - 1, result); // one byte short of room
+        EXPECT_EQ(result, Z_BUF_ERROR);
+      }
     }
-  }
 }
 
 } // namespace

@@ -1,0 +1,10 @@
+# zopfli (Debian libzopfli-dev) for the packer's tighter streams, when it is installed.
+find_path(ZOPFLI_INCLUDE_DIR zopfli/zopfli.h)
+find_library(ZOPFLI_LIBRARY NAMES libzopfli.a zopfli)
+function(vellumine_use_zopfli target)
+  if(ZOPFLI_INCLUDE_DIR AND ZOPFLI_LIBRARY)
+    target_compile_definitions(${target} PRIVATE VELLUMINE_HAVE_ZOPFLI)
+    target_include_directories(${target} PRIVATE ${ZOPFLI_INCLUDE_DIR})
+    target_link_libraries(${target} PRIVATE ${ZOPFLI_LIBRARY} m)
+  endif()
+endfunction()

@@ -81,3 +81,4 @@ target_link_libraries(VellumineSetup PRIVATE vwin)
 
 add_subdirectory(tests/win32)
 add_subdirectory(tests/e2e)
+add_subdirectory(bench)

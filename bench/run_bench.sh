@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The benchmarks of bench/README.md, under Wine on this machine:
+#   bench/run_bench.sh [ROUNDS]        (default 15; needs a win32 build: cmake --build --preset win32)
+# Install work: our install sequence against NSIS (zlib, /SOLID lzma) and the limit (uncompress + CopyFileA), on
+# drive K: mapped to build/usb/bench; start-up: process creation to a painted first window, ours against NSIS.
+# Contenders alternate run by run. Prints min/median/max per contender and the ratios of medians.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+rounds=${1:-15}
+bash scripts/deps.sh
+dpkg-query -W nsis >/dev/null 2>&1 || apt-get install -y -qq nsis >/dev/null
+source scripts/wine-env.sh
+trap wine_env_stop EXIT
+work=$root/build/bench
+bin=$root/build/win32/bench
+mkdir -p "$work/usb" "$work/nsis" "$work/payload"
+ln -sfn "$work/usb" "$WINEPREFIX/dosdevices/k:"
+cp "$root"/payload/* "$root"/build/win32/payload/standins/* "$work/payload/" 2>/dev/null || true
+bash bench/make_nsis.sh "$root/payload" "$root/build/win32/payload/standins" "$work/nsis"
+for n in nsis_zlib nsis_lzma nsis_empty; do
+  makensis -V2 "$work/nsis/$n.nsi" >"$work/nsis/$n.log"
+done
+grep -h "EXE header size" "$work/nsis/nsis_zlib.log" || makensis -V4 "$work/nsis/nsis_zlib.nsi" | grep "EXE header size"
+wine "$bin/install_bench.exe" empty >/dev/null # warm
+
+ns() { date +%s%N; }
+declare -A wall inner
+run() { # name, command...
+  local name=$1; shift
+  rm -rf "$work/usb/Vellumine"
+  local t0 t1 out
+  t0=$(ns)
+  out=$("$@" 2>/dev/null | tr -d '\r' || true)
+  t1=$(ns)
+  wall[$name]+="$(( (t1 - t0) / 1000 )) "
+  local ms
+  ms=$(echo "$out" | awk '{print $2}' | head -1)
+  [ -n "$ms" ] && inner[$name]+="$ms "
+  [ "$name" = ours ] && echo "$out" | awk '{print $5}' >>"$work/peak_ws"
+  [ "$name" = empty_ours ] && echo "$out" | awk '{print $5}' >>"$work/peak_ws_empty"
+  return 0
+}
+rm -f "$work/peak_ws" "$work/peak_ws_empty"
+payload_win="Z:$(echo "$work/payload" | tr / '\\')"
+for r in $(seq "$rounds"); do
+  run ours wine "$bin/install_bench.exe" ours 'K:\Vellumine'
+  run nsis_zlib wine "$work/nsis/nsis_zlib.exe" /S '/D=K:\Vellumine'
+  run inflate wine "$bin/install_bench.exe" inflate
+  run nsis_lzma wine "$work/nsis/nsis_lzma.exe" /S '/D=K:\Vellumine'
+  run copy wine "$bin/install_bench.exe" copy "$payload_win" 'K:\Vellumine'
+  run empty_ours wine "$bin/install_bench.exe" empty
+  run empty_nsis wine "$work/nsis/nsis_empty.exe" /S '/D=K:\Vellumine'
+  run startup_ours wine "$bin/startup_bench.exe" "$root/build/win32/VellumineSetup.exe" "Vellumine Installer"
+  run startup_nsis wine "$bin/startup_bench.exe" "$work/nsis/nsis_zlib.exe" "Vellumine Setup: Installation Folder"
+done
+
+stats() { tr ' ' '\n' | sed '/^$/d' | sort -g | awk '{a[NR]=$1} END {printf "%.1f %.1f %.1f", a[1], (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2), a[NR]}'; }
+median() { echo "$1" | cut -d' ' -f2; }
+echo
+echo "rounds: $rounds; wall times in ms (wine process included), min / median / max"
+for k in ours nsis_zlib nsis_lzma inflate copy empty_ours empty_nsis; do
+  s=$(echo "${wall[$k]}" | awk '{for(i=1;i<=NF;i++) printf "%.3f ", $i/1000}' | stats)
+  printf '  %-11s %s\n' "$k" "$s"
+  eval "w_$k=\"$s\""
+done
+for k in ours inflate copy startup_ours startup_nsis; do
+  s=$(echo "${inner[$k]}" | stats)
+  printf '  %-13s in-process (QueryPerformanceCounter) %s\n' "$k" "$s"
+  eval "i_$k=\"$s\""
+done
+mo=$(median "$w_ours"); mz=$(median "$w_nsis_zlib"); ml=$(median "$w_nsis_lzma"); eo=$(median "$w_empty_ours"); en=$(median "$w_empty_nsis")
+io=$(median "$i_ours"); ii=$(median "$i_inflate"); ic=$(median "$i_copy")
+awk -v mo="$mo" -v mz="$mz" -v ml="$ml" -v eo="$eo" -v en="$en" -v io="$io" -v ii="$ii" -v ic="$ic" 'BEGIN {
+  printf "work (wall - empty process): ours %.1f, NSIS zlib %.1f, NSIS lzma %.1f ms\n", mo-eo, mz-en, ml-en
+  printf "ours / NSIS zlib work:            %.2f (goal <= 0.8)\n", (mo-eo)/(mz-en)
+  printf "ours / NSIS lzma work:            %.2f\n", (mo-eo)/(ml-en)
+  printf "ours in-process / (inflate+copy): %.2f (goal <= 1.2)\n", io/(ii+ic)
+}'
+so=$(median "$i_startup_ours"); sn=$(median "$i_startup_nsis")
+awk -v so="$so" -v sn="$sn" 'BEGIN { printf "start-up ours / NSIS:             %.2f (goal <= 1)\n", so/sn }'
+peak=$(sort -n "$work/peak_ws" | tail -1) base=$(sort -n "$work/peak_ws_empty" | tail -1)
+echo "peak working set of our install: $peak bytes; of the same program doing nothing: $base bytes;"
+echo "  the install's own share: $((peak - base)) bytes (goal <= 8 MiB = 8388608)"

@@ -10,24 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "file_io.h"
 #include "install/manifest.h"
 #include "pack_stream.h"
-
-namespace {
-
-bool ReadFile(const std::string &path, std::vector<unsigned char> &out) {
-  FILE *f = std::fopen(path.c_str(), "rb");
-  if (!f)
-    return false;
-  unsigned char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-    out.insert(out.end(), buf, buf + n);
-  std::fclose(f);
-  return true;
-}
-
-} // namespace
 
 int main(int argc, char **argv) {
   int zopfliIterations = 0;
@@ -53,7 +38,7 @@ int main(int argc, char **argv) {
     std::vector<unsigned char> data, stream;
     bool found = false;
     for (int d = 3; d < argc && !found; ++d)
-      found = ReadFile(std::string(argv[d]) + "/" + row.destination, data);
+      found = ReadFileBytes(std::string(argv[d]) + "/" + row.destination, data);
     if (!found) {
       std::fprintf(stderr, "packer: no file %s in the payload directories\n", row.destination);
       return 1;
@@ -63,8 +48,7 @@ int main(int argc, char **argv) {
       return 1;
     }
     std::string out = outDir + "/" + std::to_string(row.id) + ".z";
-    FILE *f = std::fopen(out.c_str(), "wb");
-    if (!f || std::fwrite(stream.data(), 1, stream.size(), f) != stream.size() || std::fclose(f) != 0) {
+    if (!WriteFileBytes(out, stream)) {
       std::fprintf(stderr, "packer: cannot write %s\n", out.c_str());
       return 1;
     }
@@ -73,15 +57,12 @@ int main(int argc, char **argv) {
   }
   std::vector<unsigned char> index = BuildStoreIndex(packed);
   std::string indexPath = outDir + "/index.bin";
-  FILE *indexFile = std::fopen(indexPath.c_str(), "wb");
-  if (!indexFile || std::fwrite(index.data(), 1, index.size(), indexFile) != index.size() ||
-      std::fclose(indexFile) != 0) {
+  if (!WriteFileBytes(indexPath, index)) {
     std::fprintf(stderr, "packer: cannot write %s\n", indexPath.c_str());
     return 1;
   }
   rc += "1 VINDEX \"index.bin\"\n";
-  FILE *f = std::fopen(argv[2], "wb");
-  if (!f || std::fwrite(rc.data(), 1, rc.size(), f) != rc.size() || std::fclose(f) != 0) {
+  if (!WriteFileBytes(argv[2], std::vector<unsigned char>(rc.begin(), rc.end()))) {
     std::fprintf(stderr, "packer: cannot write %s\n", argv[2]);
     return 1;
   }

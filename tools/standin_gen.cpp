@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "file_io.h"
 #include "install/manifest.h"
 
 namespace {
@@ -238,26 +239,6 @@ Bytes MakeProgram(Rng &rng, const Bytes &standin, size_t size, bool &ok) {
   return b;
 }
 
-bool ReadFile(const std::string &path, Bytes &out) {
-  FILE *f = std::fopen(path.c_str(), "rb");
-  if (!f)
-    return false;
-  unsigned char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-    out.insert(out.end(), buf, buf + n);
-  std::fclose(f);
-  return true;
-}
-
-bool WriteFile(const std::string &path, const Bytes &b) {
-  FILE *f = std::fopen(path.c_str(), "wb");
-  if (!f)
-    return false;
-  bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size();
-  return std::fclose(f) == 0 && ok;
-}
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -267,7 +248,7 @@ int main(int argc, char **argv) {
   }
   std::string dir = argv[1];
   Bytes standin;
-  if (!ReadFile(argv[2], standin)) {
+  if (!ReadFileBytes(argv[2], standin)) {
     std::fprintf(stderr, "cannot read %s\n", argv[2]);
     return 1;
   }
@@ -291,7 +272,7 @@ int main(int argc, char **argv) {
       std::fprintf(stderr, "cannot make a stand-in of %lu bytes for %s\n", row.size, row.destination);
       return 1;
     }
-    if (!WriteFile(dir + "/" + row.destination, b)) {
+    if (!WriteFileBytes(dir + "/" + row.destination, b)) {
       std::fprintf(stderr, "cannot write %s/%s\n", dir.c_str(), row.destination);
       return 1;
     }

@@ -22,23 +22,24 @@ int WriteWholeFile(const char *path, const void *data, unsigned long length) {
 } // namespace
 
 int ReplaceFileContents(const char *path, const void *data, unsigned long length) {
-  char folder[MAX_PATH];
-  const char *slash = strrchr(path, '\\');
-  size_t folderLength = slash ? static_cast<size_t>(slash - path) : 0;
-  if (folderLength >= sizeof folder)
-    return 0;
-  if (slash) {
+  // The temporary file sits beside the destination, so that replacing is a rename on the same medium. A name of
+  // our own is the quickest; GetTempFileNameA serves when the path leaves no room for it.
+  char temporary[MAX_PATH];
+  if (BoundedFormat(temporary, sizeof temporary, "%s%s", path, TemporarySuffix) >= static_cast<int>(sizeof temporary)) {
+    char folder[MAX_PATH];
+    const char *slash = strrchr(path, '\\');
+    size_t folderLength = slash ? static_cast<size_t>(slash - path) : 0;
+    if (folderLength + 2 >= sizeof folder)
+      return 0;
     memcpy(folder, path, folderLength);
     folder[folderLength] = 0;
-    if (folderLength == 2 && folder[1] == ':') // a drive root: "E:" alone would name the drive's current folder
+    if (!slash)
+      strcpy(folder, ".");
+    else if (folderLength == 2 && folder[1] == ':') // a drive root: "E:" alone would name the drive's current folder
       strcpy(folder + 2, "\\");
-  } else {
-    strcpy(folder, ".");
+    if (!GetTempFileNameA(folder, "vel", 0, temporary))
+      return 0;
   }
-
-  char temporary[MAX_PATH];
-  if (!GetTempFileNameA(folder, "vel", 0, temporary))
-    return 0;
   if (!WriteWholeFile(temporary, data, length)) {
     DeleteFileA(temporary);
     return 0;

@@ -6,6 +6,9 @@
 
 enum { FileAttributeBits = 0x1 | 0x2 }; // read-only, hidden
 
+// What the temporary file's name adds to the destination's.
+#define TemporarySuffix ".vel~"
+
 // Replaces the file at path (or creates it) with exactly length bytes of data. The new file has neither read-only
 // nor hidden set. Returns 1, or 0 with the earlier file unchanged (bytes and attributes) and no temporary file left.
 // The folder must exist; none is created.

@@ -1,5 +1,7 @@
 #include "installer_session.h"
 
+#include "bmp_file.h"
+
 #include <cstdio>
 #include <vector>
 
@@ -132,22 +134,7 @@ void Screenshot(HWND window, const char *name) {
   HGDIOBJ saved = SelectObject(memory, bitmap);
   BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
   GdiFlush();
-  // No alpha: the screen's copy carries stray top bytes (inverted focus dots), which viewers take for transparency.
-  unsigned char *pixel = static_cast<unsigned char *>(bits);
-  for (int i = 0; i < w * h; ++i)
-    pixel[4 * i + 3] = 0;
-  CreateDirectoryA("E:\\screenshots", nullptr);
-  std::string path = std::string("E:\\screenshots\\") + name + ".bmp";
-  if (FILE *f = fopen(path.c_str(), "wb")) {
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(4 * w * h);
-    fwrite(&file, sizeof file, 1, f);
-    fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f);
-    fwrite(bits, 4, static_cast<size_t>(w) * h, f);
-    fclose(f);
-  }
+  SaveBmp(name, w, h, static_cast<const unsigned char *>(bits));
   SelectObject(memory, saved);
   DeleteObject(bitmap);
   DeleteDC(memory);

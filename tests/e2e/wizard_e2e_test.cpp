@@ -351,7 +351,7 @@ TEST(Install, FaultsGiveTheirMessagesAndLeaveNothingPartial) {
     }
     // Nothing partial: no temporary file, and every file there is whole.
     WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((std::string(drive) + ":\\Vellumine\\vel*.tmp").c_str(), &found);
+    HANDLE h = FindFirstFileA((std::string(drive) + ":\\Vellumine\\*.vel~").c_str(), &found);
     EXPECT_EQ(h, INVALID_HANDLE_VALUE) << drive;
     if (h != INVALID_HANDLE_VALUE)
       FindClose(h);

@@ -18,12 +18,15 @@ int Write(const char *name, const Bytes &data, int readOnly, int hidden, const c
 }
 
 bool NoTemporaryFiles(const std::string &dir) {
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA((dir + "\\vel*.tmp").c_str(), &found);
-  if (h == INVALID_HANDLE_VALUE)
-    return true;
-  FindClose(h);
-  return false;
+  for (const char *pattern : {"\\*.vel~", "\\vel*.tmp"}) {
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((dir + pattern).c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+      FindClose(h);
+      return false;
+    }
+  }
+  return true;
 }
 
 TEST(WritePayloadFile, SetsTheRequestedAttributesAndKeepsTheOthers) {

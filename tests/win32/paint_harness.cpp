@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/globals.h"
+#include "bmp_file.h"
 #include "glyph/glyph_font.h"
 
 Surface::Surface(int w, int h, COLORREF fill) : width(w), height(h) {
@@ -12,9 +13,10 @@ Surface::Surface(int w, int h, COLORREF fill) : width(w), height(h) {
   info.bmiHeader.biHeight = -h;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
-  void *bits = nullptr;
+  void *memory = nullptr;
   dc = CreateCompatibleDC(nullptr);
-  bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+  bits = static_cast<unsigned char *>(memory);
   saved = SelectObject(dc, bitmap);
   SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
   SetTextColor(dc, RGB(0, 0, 0));
@@ -78,28 +80,6 @@ void SaveScreenshot(HWND window, const char *name) {
 }
 
 void SaveSurface(const Surface &s, const char *name) {
-  CreateDirectoryA("E:\\screenshots", nullptr);
-  std::string path = std::string("E:\\screenshots\\") + name + ".bmp";
-  FILE *f = fopen(path.c_str(), "wb");
-  if (!f)
-    return;
-  BITMAPFILEHEADER file = {};
-  BITMAPINFOHEADER info = {};
-  info.biSize = sizeof info;
-  info.biWidth = s.width;
-  info.biHeight = -s.height;
-  info.biPlanes = 1;
-  info.biBitCount = 32;
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(4 * s.width * s.height);
-  fwrite(&file, sizeof file, 1, f);
-  fwrite(&info, sizeof info, 1, f);
-  for (int y = 0; y < s.height; ++y)
-    for (int x = 0; x < s.width; ++x) {
-      COLORREF c = s.At(x, y);
-      unsigned char px[4] = {GetBValue(c), GetGValue(c), GetRValue(c), 0};
-      fwrite(px, 4, 1, f);
-    }
-  fclose(f);
+  GdiFlush();
+  SaveBmp(name, s.width, s.height, s.bits);
 }

@@ -11,6 +11,7 @@ struct Surface {
   HDC dc;
   HBITMAP bitmap;
   HGDIOBJ saved;
+  unsigned char *bits; // top-down, 4 bytes a pixel
   int width, height;
   Surface(int w, int h, COLORREF fill = RGB(255, 255, 255));
   ~Surface();

@@ -13,8 +13,8 @@ std::string InstallerPath() {
   char path[MAX_PATH];
   GetModuleFileNameA(nullptr, path, sizeof path);
   std::string s(path);
-  s = s.substr(0, s.find_last_of('\\'));           // tests\win32
-  s = s.substr(0, s.find_last_of('\\'));           // tests
+  s = s.substr(0, s.find_last_of('\\')); // tests\win32
+  s = s.substr(0, s.find_last_of('\\')); // tests
   return s.substr(0, s.find_last_of('\\') + 1) + "VellumineSetup.exe";
 }
 
@@ -41,8 +41,8 @@ TEST(PeHardening, HeadersImportsAndManifest) {
   const IMAGE_NT_HEADERS32 *mapped =
       reinterpret_cast<const IMAGE_NT_HEADERS32 *>(base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
   const IMAGE_DATA_DIRECTORY &imports = mapped->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  const char *system[] = {"kernel32.dll", "user32.dll", "gdi32.dll", "comdlg32.dll", "comctl32.dll", "msvcrt.dll",
-                          "advapi32.dll", "shell32.dll"};
+  const char *system[] = {"kernel32.dll", "user32.dll", "gdi32.dll",    "comdlg32.dll",
+                          "comctl32.dll", "msvcrt.dll", "advapi32.dll", "shell32.dll"};
   int count = 0;
   for (auto *d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(base + imports.VirtualAddress); d->Name; ++d) {
     const char *name = reinterpret_cast<const char *>(base + d->Name);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/globals.h"
+#include "file_io.h"
 
 namespace {
 
@@ -52,24 +53,11 @@ Bytes Deflate(const Bytes &data) {
 
 Bytes ReadWholeFile(const std::string &path) {
   Bytes out;
-  FILE *f = std::fopen(path.c_str(), "rb");
-  if (!f)
-    return out;
-  unsigned char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-    out.insert(out.end(), buf, buf + n);
-  std::fclose(f);
+  ReadFileBytes(path, out);
   return out;
 }
 
-bool WriteWholeFile(const std::string &path, const Bytes &data) {
-  FILE *f = std::fopen(path.c_str(), "wb");
-  if (!f)
-    return false;
-  bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-  return std::fclose(f) == 0 && ok;
-}
+bool WriteWholeFile(const std::string &path, const Bytes &data) { return WriteFileBytes(path, data); }
 
 Bytes SourceFile(const std::string &relative) {
   return ReadWholeFile(std::string("Z:") + VELLUMINE_SOURCE_DIR + "/" + relative);

@@ -300,6 +300,44 @@ void InstallWith(int language, bool byReturnInLicence, bool pointerOutside) {
   EXPECT_EQ(a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
 }
 
+// A copy of the installer with one flipped byte in its last entry (the application) writes nothing and fails.
+TEST(Install, DamagedCopyWritesNothing) {
+  std::string copy = InstallerPath();
+  copy = copy.substr(0, copy.find_last_of('\\') + 1) + "setup_damaged.exe";
+  ASSERT_TRUE(CopyFileA(InstallerPath().c_str(), copy.c_str(), FALSE));
+  HMODULE original = LoadLibraryExA(InstallerPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(original, nullptr);
+  HRSRC found = FindResourceA(original, MAKEINTRESOURCEA(109), "TEXT");
+  ASSERT_NE(found, nullptr);
+  const unsigned char *bytes = static_cast<const unsigned char *>(LockResource(LoadResource(original, found)));
+  std::vector<unsigned char> entry(bytes, bytes + SizeofResource(original, found));
+  FreeLibrary(original);
+  entry[entry.size() / 2] ^= 0x01;
+  HANDLE update = BeginUpdateResourceA(copy.c_str(), FALSE);
+  ASSERT_NE(update, nullptr);
+  UpdateResourceA(update, "TEXT", MAKEINTRESOURCEA(109), 0, entry.data(), static_cast<DWORD>(entry.size()));
+  ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
+  ClearInstall("H");
+  InstallerSession s;
+  ASSERT_TRUE(s.Start(copy));
+  ToLicence(s, "H");
+  s.Click(IDC_NEXT);
+  ShownMessage m = TakeMessage(60000);
+  EXPECT_EQ(m.chinese, FailureChinese);
+  EXPECT_EQ(m.english, FailureEnglish);
+  EXPECT_EQ(s.WaitForExit(), 0);
+  WIN32_FIND_DATAA any;
+  HANDLE h = FindFirstFileA("H:\\Vellumine\\*.*", &any);
+  int files = 0;
+  if (h != INVALID_HANDLE_VALUE) {
+    do
+      files += !(any.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    while (FindNextFileA(h, &any));
+    FindClose(h);
+  }
+  EXPECT_EQ(files, 0) << "nothing written";
+}
+
 TEST(Install, EachLanguage) {
   InstallWith(0, false, true);
   InstallWith(2, true, false);

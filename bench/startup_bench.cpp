@@ -34,7 +34,7 @@ int main(int argc, char **argv) {
   WaitForSingleObject(process.hProcess, 5000);
   if (!window)
     return 1;
-  printf("startup %.2f ms\n", 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) /
-                                  static_cast<double>(frequency.QuadPart));
+  printf("startup %.2f ms\n",
+         1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
   return 0;
 }

@@ -4,7 +4,6 @@
 #include "glyph/mixed_text.h"
 #include "resources/resource_ids.h"
 #include "ui/button_painter.h"
-#include "ui/message_layout.h"
 
 char MessageEnglishText[128];
 int MessageButtons;
@@ -19,22 +18,14 @@ int ShowMessageDialog(const char *chineseText, const char *englishText, int butt
                                           reinterpret_cast<LPARAM>(chineseText)));
 }
 
-namespace {
-
-void PlaceButton(HWND dialog, int id, int x, int y, int w, int h) {
-  HWND button = GetDlgItem(dialog, id);
-  ShowWindow(button, SW_SHOW);
-  MoveWindow(button, x, y, w, h, TRUE);
-}
-
-void LayOut(HWND dialog, const char *chinese) {
+MessageLayoutInput MeasureMessageLayout(HWND dialog, const char *chinese, const char *english, int buttons) {
   MessageLayoutInput in = {};
-  in.buttons = MessageButtons;
+  in.buttons = buttons;
   HDC dc = GetDC(dialog);
   SIZE c = MeasureMixedText(dc, chinese);
   SIZE e = {0, 0};
-  int englishLength = lstrlenA(MessageEnglishText);
-  if (englishLength && !GetTextExtentPointA(dc, MessageEnglishText, englishLength, &e))
+  int englishLength = lstrlenA(english);
+  if (englishLength && !GetTextExtentPointA(dc, english, englishLength, &e))
     e = SIZE{0, 0};
   ReleaseDC(dialog, dc);
   in.chineseWidth = c.cx;
@@ -42,7 +33,7 @@ void LayOut(HWND dialog, const char *chinese) {
   in.chineseBytes = lstrlenA(chinese);
   in.englishWidth = e.cx;
   in.englishHeight = e.cy;
-  HWND first = GetDlgItem(dialog, MessageButtons == MessageYesNo ? IDYES : IDOK);
+  HWND first = GetDlgItem(dialog, buttons == MessageYesNo ? IDYES : IDOK);
   RECT br;
   if (first && GetClientRect(first, &br)) {
     in.buttonWidth = br.right;
@@ -55,7 +46,21 @@ void LayOut(HWND dialog, const char *chinese) {
   in.captionHeight = GetSystemMetrics(SM_CYCAPTION);
   in.screenWidth = GetSystemMetrics(SM_CXSCREEN);
   in.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  return in;
+}
+
+namespace {
+
+void PlaceButton(HWND dialog, int id, int x, int y, int w, int h) {
+  HWND button = GetDlgItem(dialog, id);
+  ShowWindow(button, SW_SHOW);
+  MoveWindow(button, x, y, w, h, TRUE);
+}
+
+void LayOut(HWND dialog, const char *chinese) {
+  MessageLayoutInput in = MeasureMessageLayout(dialog, chinese, MessageEnglishText, MessageButtons);
   MessageLayout out = ComputeMessageLayout(in);
+  int englishLength = lstrlenA(MessageEnglishText);
 
   SetWindowPos(dialog, nullptr, out.x, out.y, out.width, out.height, SWP_NOZORDER);
   RECT cl;

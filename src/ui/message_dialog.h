@@ -13,6 +13,12 @@ extern int MessageButtons;
 // of the command that closed it: 1, 2, 6 or 7.
 int ShowMessageDialog(const char *chineseText, const char *englishText, int buttons, HWND owner);
 
+#include "ui/message_layout.h"
+
+// What the layout is computed from: the texts measured in the dialog's context, the first button's size (82 x 12
+// when the dialog has none) and the system metrics.
+MessageLayoutInput MeasureMessageLayout(HWND dialog, const char *chinese, const char *english, int buttons);
+
 INT_PTR CALLBACK MessageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

@@ -31,3 +31,16 @@ void SaveBmp(const char *name, int width, int height, const unsigned char *pixel
   fwrite(copy.data(), 1, copy.size(), f);
   fclose(f);
 }
+
+HBITMAP CreateDib32(int width, int height, unsigned char **pixels) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void *memory = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+  *pixels = static_cast<unsigned char *>(memory);
+  return bitmap;
+}

@@ -50,6 +50,11 @@ std::string InstallerSession::Text(int id) const { return WindowText(Control(id)
 
 void InstallerSession::Click(int id) const { PostMessageA(Control(id), BM_CLICK, 0, 0); }
 
+void InstallerSession::Press(int id) const {
+  Click(id);
+  Settle();
+}
+
 void InstallerSession::Focus(int id) const {
   PostMessageA(wizard, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(id)), TRUE);
   Settle();
@@ -123,18 +128,12 @@ void Screenshot(HWND window, const char *name) {
   int w = r.right - r.left, h = r.bottom - r.top;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void *bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  unsigned char *bits = nullptr;
+  HBITMAP bitmap = CreateDib32(w, h, &bits);
   HGDIOBJ saved = SelectObject(memory, bitmap);
   BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
   GdiFlush();
-  SaveBmp(name, w, h, static_cast<const unsigned char *>(bits));
+  SaveBmp(name, w, h, bits);
   SelectObject(memory, saved);
   DeleteObject(bitmap);
   DeleteDC(memory);

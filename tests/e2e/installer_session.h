@@ -23,6 +23,7 @@ struct InstallerSession {
   std::string Text(int id) const;
 
   void Click(int id) const;                  // a posted BM_CLICK, as a mouse click
+  void Press(int id) const;                  // a click, and the wizard done with it
   void Focus(int id) const;                  // moves the keyboard focus, as Tab would
   void Key(int id, WPARAM key) const;        // a key press on the control (which should have the focus)
   void Type(int id, const char *text) const; // replaces the field's text by typing

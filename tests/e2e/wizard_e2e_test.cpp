@@ -80,11 +80,9 @@ void ClearInstall(const char *drive) {
 // Drive text, Next, Next: the licence page.
 void ToLicence(InstallerSession &s, const char *drive, int language = 0) {
   s.Type(IDC_DRIVE_EDIT, drive);
-  s.Click(IDC_NEXT);
-  s.Settle();
+  s.Press(IDC_NEXT);
   SendMessageA(s.Control(IDC_LANGUAGE_COMBO), CB_SETCURSEL, static_cast<WPARAM>(language), 0);
-  s.Click(IDC_NEXT);
-  s.Settle();
+  s.Press(IDC_NEXT);
 }
 
 TEST(Wizard, StartsOnTheDrivePage) {
@@ -126,11 +124,9 @@ TEST(Wizard, DriveTexts) {
   ExpectPage(s, 0);
   s.Type(IDC_DRIVE_EDIT, "e");
   EXPECT_EQ(s.Text(IDC_DRIVE_EDIT), "E") << "shown in upper case";
-  s.Click(IDC_NEXT);
-  s.Settle();
+  s.Press(IDC_NEXT);
   ExpectPage(s, 1);
-  s.Click(IDC_BACK);
-  s.Settle();
+  s.Press(IDC_BACK);
   ExpectPage(s, 0);
   EXPECT_EQ(s.Text(IDC_DRIVE_EDIT), "E") << "kept going back";
   // A digit is accepted; the folder cannot be made on it.
@@ -142,11 +138,9 @@ TEST(Wizard, DriveTexts) {
   EXPECT_EQ(m.english, "Cannot create folder! Please check folder path.");
   s.Settle();
   ExpectPage(s, 2);
-  s.Click(IDC_BACK);
-  s.Settle();
+  s.Press(IDC_BACK);
   ExpectPage(s, 1);
-  s.Click(IDC_NEXT); // Next on page 1 again
-  s.Settle();
+  s.Press(IDC_NEXT); // Next on page 1 again
   ExpectPage(s, 2);
   s.Click(IDC_NEXT); // and Agree/Install again: the same message
   EXPECT_EQ(TakeMessage().chinese, FolderChinese);
@@ -159,35 +153,27 @@ TEST(Wizard, PagesAndLicences) {
   InstallerSession s;
   ASSERT_TRUE(s.Start());
   s.Type(IDC_DRIVE_EDIT, "H");
-  s.Click(IDC_NEXT);
-  s.Settle();
+  s.Press(IDC_NEXT);
   ExpectPage(s, 1);
   Screenshot(s.wizard, "page1_language");
-  s.Click(IDC_NEXT);
-  s.Settle();
+  s.Press(IDC_NEXT);
   ExpectPage(s, 2, true);
   EXPECT_EQ(SendMessageA(s.Control(IDC_ENGLISH), BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_NE(s.Text(IDC_LICENCE_EDIT).find("SOFTWARE LICENCE AGREEMENT"), std::string::npos);
   Screenshot(s.wizard, "page2_licence_english");
-  s.Click(IDC_ENGLISH); // clear it: the Chinese list
-  s.Settle();
+  s.Press(IDC_ENGLISH); // clear it: the Chinese list
   ExpectPage(s, 2, false);
   EXPECT_EQ(SendMessageA(s.Control(IDC_LICENCE_LIST), LB_GETCOUNT, 0, 0), 60);
   Screenshot(s.wizard, "page2_licence_chinese");
-  s.Click(IDC_BACK);
-  s.Settle();
+  s.Press(IDC_BACK);
   ExpectPage(s, 1);
-  s.Click(IDC_NEXT);
-  s.Settle();
+  s.Press(IDC_NEXT);
   ExpectPage(s, 2, true);
   EXPECT_EQ(SendMessageA(s.Control(IDC_ENGLISH), BM_GETCHECK, 0, 0), BST_CHECKED) << "ticked again";
-  s.Click(IDC_ENGLISH);
-  s.Settle();
+  s.Press(IDC_ENGLISH);
   EXPECT_EQ(SendMessageA(s.Control(IDC_LICENCE_LIST), LB_GETCOUNT, 0, 0), 60) << "not loaded twice";
-  s.Click(IDC_BACK);
-  s.Settle();
-  s.Click(IDC_BACK);
-  s.Settle();
+  s.Press(IDC_BACK);
+  s.Press(IDC_BACK);
   ExpectPage(s, 0);
   s.Key(IDC_DRIVE_EDIT, VK_ESCAPE);
   EXPECT_EQ(s.WaitForExit(), 0) << "Escape ends the program";
@@ -218,25 +204,19 @@ TEST(Wizard, ReturnKeyGivesOneCommandPerPress) {
   s.Settle();
   ExpectPage(s, 2);
   // On the check box: Agree/Install, here on a drive that does not exist
-  s.Click(IDC_BACK);
-  s.Settle();
-  s.Click(IDC_BACK);
-  s.Settle();
+  s.Press(IDC_BACK);
+  s.Press(IDC_BACK);
   s.Type(IDC_DRIVE_EDIT, "Q");
-  s.Click(IDC_NEXT);
-  s.Settle();
-  s.Click(IDC_NEXT);
-  s.Settle();
+  s.Press(IDC_NEXT);
+  s.Press(IDC_NEXT);
   s.Focus(IDC_ENGLISH);
   s.Key(IDC_ENGLISH, VK_RETURN);
   EXPECT_EQ(TakeMessage().chinese, FolderChinese);
   s.Settle();
   ExpectPage(s, 2);
   // On Browse (page 0): the chooser, cancelled
-  s.Click(IDC_BACK);
-  s.Settle();
-  s.Click(IDC_BACK);
-  s.Settle();
+  s.Press(IDC_BACK);
+  s.Press(IDC_BACK);
   s.Focus(IDC_BROWSE);
   s.Key(IDC_BROWSE, VK_RETURN);
   HWND chooser = WaitForWindow("Choose Destination Directory");

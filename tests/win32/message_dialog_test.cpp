@@ -42,28 +42,9 @@ RECT ChildRect(HWND dialog, int id) {
   return r;
 }
 
-// The layout computed from the same metrics and measurements as the dialog takes.
+// The layout computed from the same measurements and metrics, taken afresh from the open dialog.
 MessageLayout Expected(HWND dialog, const char *chinese, const char *english, int buttons) {
-  MessageLayoutInput in = {};
-  in.buttons = buttons;
-  HDC dc = GetDC(dialog);
-  SIZE c = MeasureMixedText(dc, chinese), e = {0, 0};
-  if (*english)
-    GetTextExtentPointA(dc, english, lstrlenA(english), &e);
-  ReleaseDC(dialog, dc);
-  in.chineseWidth = c.cx;
-  in.chineseHeight = c.cy;
-  in.chineseBytes = lstrlenA(chinese);
-  in.englishWidth = e.cx;
-  in.englishHeight = e.cy;
-  RECT b = ChildRect(dialog, buttons == 4 ? IDYES : IDOK);
-  in.buttonWidth = b.right - b.left;
-  in.buttonHeight = b.bottom - b.top;
-  in.frameWidth = GetSystemMetrics(SM_CXDLGFRAME);
-  in.captionHeight = GetSystemMetrics(SM_CYCAPTION);
-  in.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-  in.screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  return ComputeMessageLayout(in);
+  return ComputeMessageLayout(MeasureMessageLayout(dialog, chinese, english, buttons));
 }
 
 void CheckLayout(HWND dialog, const char *chinese, const char *english, int buttons) {

@@ -7,16 +7,8 @@
 #include "glyph/glyph_font.h"
 
 Surface::Surface(int w, int h, COLORREF fill) : width(w), height(h) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void *memory = nullptr;
   dc = CreateCompatibleDC(nullptr);
-  bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
-  bits = static_cast<unsigned char *>(memory);
+  bitmap = CreateDib32(w, h, &bits);
   saved = SelectObject(dc, bitmap);
   SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
   SetTextColor(dc, RGB(0, 0, 0));

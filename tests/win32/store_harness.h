@@ -10,7 +10,7 @@ typedef std::vector<unsigned char> Bytes;
 
 struct StoreEntry {
   unsigned short id;
-  Bytes data;                 // stored as it is: a zlib stream, or deliberately not one
+  Bytes data; // stored as it is: a zlib stream, or deliberately not one
   const char *type = "TEXT";
 };
 

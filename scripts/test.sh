@@ -55,6 +55,9 @@ else
 fi
 ctest --preset win32 2>&1 | tee build/win32-tests.log
 tier win32 build/win32-tests.log
+# Each Wine test program runs many GoogleTest cases as one CTest test: count those too.
+cases=$(grep -E '^\[  PASSED  \] [0-9]+ tests?\.' build/win32/Testing/Temporary/LastTest.log | awk '{n += $4} END {print n + 0}')
+summary+=("win32: $cases GoogleTest cases passed inside win32_tests.exe and e2e_tests.exe under Wine")
 # The screenshots the Wine tests saved, as PNG files.
 mkdir -p build/screenshots
 for f in "$VELLUMINE_USB"/screenshots/*.bmp; do

@@ -9,49 +9,69 @@
 
 namespace {
 
-int WriteWholeFile(const char *path, const void *data, unsigned long length) {
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
+// Creates path (how: CREATE_NEW or CREATE_ALWAYS) with the given read-only/hidden bits and writes the data whole.
+// On any failure the file is removed again; *exists tells whether CREATE_NEW failed because the file is there.
+int WriteWholeFile(const char *path, const void *data, unsigned long length, DWORD attributes, DWORD how, int *exists) {
+  HANDLE file =
+      CreateFileA(path, GENERIC_WRITE, 0, nullptr, how, attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    *exists = GetLastError() == ERROR_FILE_EXISTS;
     return 0;
+  }
   DWORD written = 0;
   BOOL wrote = length == 0 || WriteFile(file, data, length, &written, nullptr);
   BOOL closed = CloseHandle(file);
-  return wrote && closed && written == length;
+  if (wrote && closed && written == length)
+    return 1;
+  SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(path);
+  return 0;
+}
+
+// A name for the temporary file beside path: a name of our own is the quickest; GetTempFileNameA serves when the
+// path leaves no room for it.
+int TemporaryName(const char *path, char *temporary) {
+  if (BoundedFormat(temporary, MAX_PATH, "%s%s", path, TemporarySuffix) < MAX_PATH)
+    return 1;
+  char folder[MAX_PATH];
+  const char *slash = strrchr(path, '\\');
+  size_t folderLength = slash ? static_cast<size_t>(slash - path) : 0;
+  if (folderLength + 2 >= sizeof folder)
+    return 0;
+  memcpy(folder, path, folderLength);
+  folder[folderLength] = 0;
+  if (!slash)
+    strcpy(folder, ".");
+  else if (folderLength == 2 && folder[1] == ':') // a drive root: "E:" alone would name the drive's current folder
+    strcpy(folder + 2, "\\");
+  return GetTempFileNameA(folder, "vel", 0, temporary) != 0;
 }
 
 } // namespace
 
-int ReplaceFileContents(const char *path, const void *data, unsigned long length) {
-  // The temporary file sits beside the destination, so that replacing is a rename on the same medium. A name of
-  // our own is the quickest; GetTempFileNameA serves when the path leaves no room for it.
-  char temporary[MAX_PATH];
-  if (BoundedFormat(temporary, sizeof temporary, "%s%s", path, TemporarySuffix) >= static_cast<int>(sizeof temporary)) {
-    char folder[MAX_PATH];
-    const char *slash = strrchr(path, '\\');
-    size_t folderLength = slash ? static_cast<size_t>(slash - path) : 0;
-    if (folderLength + 2 >= sizeof folder)
-      return 0;
-    memcpy(folder, path, folderLength);
-    folder[folderLength] = 0;
-    if (!slash)
-      strcpy(folder, ".");
-    else if (folderLength == 2 && folder[1] == ':') // a drive root: "E:" alone would name the drive's current folder
-      strcpy(folder + 2, "\\");
-    if (!GetTempFileNameA(folder, "vel", 0, temporary))
-      return 0;
-  }
-  if (!WriteWholeFile(temporary, data, length)) {
-    DeleteFileA(temporary);
-    return 0;
-  }
-
+int ReplaceFileContents(const char *path, const void *data, unsigned long length, unsigned long attributes) {
+  DWORD bits = static_cast<DWORD>(attributes) & FileAttributeBits;
+  int exists = 0;
+  // Nothing to keep: the file is written in place, and removed again if that fails.
   DWORD old = GetFileAttributesA(path);
+  if (old == INVALID_FILE_ATTRIBUTES) {
+    if (WriteWholeFile(path, data, length, bits, CREATE_NEW, &exists))
+      return 1;
+    if (!exists)
+      return 0;
+    old = GetFileAttributesA(path); // it appeared meanwhile: replace it as below
+  }
+  // An earlier file stays untouched until the new one is complete beside it; then a rename replaces it.
+  char temporary[MAX_PATH];
+  if (!TemporaryName(path, temporary) || !WriteWholeFile(temporary, data, length, bits, CREATE_ALWAYS, &exists))
+    return 0;
   int cleared = old != INVALID_FILE_ATTRIBUTES && (old & FileAttributeBits);
   if (cleared)
     SetFileAttributesA(path, old & ~static_cast<DWORD>(FileAttributeBits));
   if (!MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING)) {
     if (cleared)
       SetFileAttributesA(path, old);
+    SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(temporary);
     return 0;
   }
@@ -68,19 +88,8 @@ int WritePayloadFile(const char *name, const unsigned char *data, unsigned long 
                           static_cast<int>(sizeof destination)) {
     return 0;
   }
-  if (!ReplaceFileContents(destination, data, length))
-    return 0;
-  if (readOnly || hidden) {
-    DWORD attributes = GetFileAttributesA(destination);
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-      if (readOnly)
-        attributes |= FILE_ATTRIBUTE_READONLY;
-      if (hidden)
-        attributes |= FILE_ATTRIBUTE_HIDDEN;
-      SetFileAttributesA(destination, attributes);
-    }
-  }
-  return 1;
+  int attributes = (readOnly ? FILE_ATTRIBUTE_READONLY : 0) | (hidden ? FILE_ATTRIBUTE_HIDDEN : 0);
+  return ReplaceFileContents(destination, data, length, static_cast<unsigned long>(attributes));
 }
 
 int ExtractPayload(unsigned short id, const char *name, unsigned char *buffer, unsigned long capacity, int readOnly,

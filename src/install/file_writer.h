@@ -9,10 +9,10 @@ enum { FileAttributeBits = 0x1 | 0x2 }; // read-only, hidden
 // What the temporary file's name adds to the destination's.
 #define TemporarySuffix ".vel~"
 
-// Replaces the file at path (or creates it) with exactly length bytes of data. The new file has neither read-only
-// nor hidden set. Returns 1, or 0 with the earlier file unchanged (bytes and attributes) and no temporary file left.
-// The folder must exist; none is created.
-int ReplaceFileContents(const char *path, const void *data, unsigned long length);
+// Replaces the file at path (or creates it) with exactly length bytes of data, created with the read-only and
+// hidden bits of attributes and no others of its own. Returns 1, or 0 with the earlier file unchanged (bytes and
+// attributes) and nothing partial or temporary left. The folder must exist; none is created.
+int ReplaceFileContents(const char *path, const void *data, unsigned long length, unsigned long attributes);
 
 // Writes data to path, or, when path is null, to InstallDir\name; then sets read-only and hidden as asked.
 int WritePayloadFile(const char *name, const unsigned char *data, unsigned long length, int readOnly, int hidden,

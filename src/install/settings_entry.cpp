@@ -38,7 +38,8 @@ int RecordLanguage(const char *path) {
   size_t capacity = EditedSettingsCapacity(length);
   char *edited = static_cast<char *>(malloc(capacity));
   size_t editedLength = edited ? EditUiLanguage(text, length, UiLanguage, edited, capacity) : 0;
-  int written = editedLength && ReplaceFileContents(path, edited, static_cast<unsigned long>(editedLength));
+  int written = editedLength && ReplaceFileContents(path, edited, static_cast<unsigned long>(editedLength),
+                                                    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
   free(edited);
   free(text);
   return written;

@@ -83,6 +83,13 @@ void InstallerSession::Settle() const {
   SendMessageTimeoutA(wizard, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
 }
 
+ShownMessage InstallerSession::MessageAfter(int id, DWORD milliseconds) const {
+  Click(id);
+  ShownMessage shown = TakeMessage(milliseconds);
+  Settle();
+  return shown;
+}
+
 long InstallerSession::WaitForExit(DWORD milliseconds) {
   if (WaitForSingleObject(process.hProcess, milliseconds) != WAIT_OBJECT_0)
     return -1;

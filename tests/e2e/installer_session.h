@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "test_folders.h"
+
 std::string InstallerPath(); // VellumineSetup.exe beside this program
 
 struct InstallerSession {
@@ -27,7 +29,10 @@ struct InstallerSession {
   void Focus(int id) const;                  // moves the keyboard focus, as Tab would
   void Key(int id, WPARAM key) const;        // a key press on the control (which should have the focus)
   void Type(int id, const char *text) const; // replaces the field's text by typing
-  void Settle() const;                       // waits until the wizard has handled what was posted
+  void Settle() const;
+  // Clicks a button that leads to a message, takes the message (see TakeMessage) and lets the wizard settle.
+  struct ShownMessage
+  MessageAfter(int id, DWORD milliseconds = 15000) const; // waits until the wizard has handled what was posted
 
   // The exit code once the program has ended, or -1 if it is still running after the timeout.
   long WaitForExit(DWORD milliseconds = 15000);

@@ -7,7 +7,6 @@
 
 #include <zlib.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -62,18 +61,9 @@ std::string ReadFileText(const char *path) {
   return out;
 }
 
-void ClearInstall(const char *drive) {
-  std::string dir = std::string(drive) + ":\\Vellumine";
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &found);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string f = dir + "\\" + found.cFileName;
-      SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileA(f.c_str());
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
-  }
+void ClearInstall(const std::string &drive) {
+  std::string dir = drive + ":\\Vellumine";
+  EmptyFolder(dir);
   RemoveDirectoryA(dir.c_str());
 }
 
@@ -104,11 +94,9 @@ TEST(Wizard, StartsOnTheDrivePage) {
     EXPECT_EQ(SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(i), 0), i);
   }
   Screenshot(s.wizard, "page0_drive");
-  s.Click(IDC_NEXT);
-  ShownMessage m = TakeMessage();
+  ShownMessage m = s.MessageAfter(IDC_NEXT);
   EXPECT_EQ(m.chinese, DriveChinese);
   EXPECT_EQ(m.english, DriveEnglish);
-  s.Settle();
   ExpectPage(s, 0);
   s.Click(IDCANCEL);
   EXPECT_EQ(s.WaitForExit(), 0);
@@ -118,9 +106,7 @@ TEST(Wizard, DriveTexts) {
   InstallerSession s;
   ASSERT_TRUE(s.Start());
   s.Type(IDC_DRIVE_EDIT, "E@");
-  s.Click(IDC_NEXT);
-  EXPECT_EQ(TakeMessage().english, DriveEnglish) << "E@ is refused";
-  s.Settle();
+  EXPECT_EQ(s.MessageAfter(IDC_NEXT).english, DriveEnglish) << "E@ is refused";
   ExpectPage(s, 0);
   s.Type(IDC_DRIVE_EDIT, "e");
   EXPECT_EQ(s.Text(IDC_DRIVE_EDIT), "E") << "shown in upper case";
@@ -132,19 +118,15 @@ TEST(Wizard, DriveTexts) {
   // A digit is accepted; the folder cannot be made on it.
   ToLicence(s, "1");
   ExpectPage(s, 2);
-  s.Click(IDC_NEXT);
-  ShownMessage m = TakeMessage();
+  ShownMessage m = s.MessageAfter(IDC_NEXT);
   EXPECT_EQ(m.chinese, FolderChinese);
   EXPECT_EQ(m.english, "Cannot create folder! Please check folder path.");
-  s.Settle();
   ExpectPage(s, 2);
   s.Press(IDC_BACK);
   ExpectPage(s, 1);
   s.Press(IDC_NEXT); // Next on page 1 again
   ExpectPage(s, 2);
-  s.Click(IDC_NEXT); // and Agree/Install again: the same message
-  EXPECT_EQ(TakeMessage().chinese, FolderChinese);
-  s.Settle();
+  EXPECT_EQ(s.MessageAfter(IDC_NEXT).chinese, FolderChinese);
   s.Click(IDCANCEL);
   EXPECT_EQ(s.WaitForExit(), 0);
 }
@@ -301,21 +283,11 @@ TEST(Install, DamagedCopyWritesNothing) {
   InstallerSession s;
   ASSERT_TRUE(s.Start(copy));
   ToLicence(s, "H");
-  s.Click(IDC_NEXT);
-  ShownMessage m = TakeMessage(60000);
+  ShownMessage m = s.MessageAfter(IDC_NEXT, 60000);
   EXPECT_EQ(m.chinese, FailureChinese);
   EXPECT_EQ(m.english, FailureEnglish);
   EXPECT_EQ(s.WaitForExit(), 0);
-  WIN32_FIND_DATAA any;
-  HANDLE h = FindFirstFileA("H:\\Vellumine\\*.*", &any);
-  int files = 0;
-  if (h != INVALID_HANDLE_VALUE) {
-    do
-      files += !(any.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-    while (FindNextFileA(h, &any));
-    FindClose(h);
-  }
-  EXPECT_EQ(files, 0) << "nothing written";
+  EXPECT_TRUE(FilesIn("H:\\Vellumine").empty()) << "nothing written";
 }
 
 TEST(Install, EachLanguage) {
@@ -328,8 +300,7 @@ TEST(Install, SecondRunOverAnInstalledDrive) {
   InstallerSession s;
   ASSERT_TRUE(s.Start());
   ToLicence(s, "H", 1);
-  s.Click(IDC_NEXT);
-  EXPECT_EQ(TakeMessage(60000).english, SuccessEnglish);
+  EXPECT_EQ(s.MessageAfter(IDC_NEXT, 60000).english, SuccessEnglish);
   EXPECT_EQ(s.WaitForExit(), 0);
   std::string settings = ReadFileText("H:\\Vellumine\\QuorbixUI.ini");
   EXPECT_EQ(settings.find("[Config]"), settings.rfind("[Config]")) << "one section";
@@ -345,8 +316,8 @@ TEST(Install, FaultsGiveTheirMessagesAndLeaveNothingPartial) {
       {"VELLUMINE_FULL_DRIVE", nullptr, FailureEnglish},
   };
   for (const Fault &f : faults) {
-    const char *drive = f.drive ? f.drive : getenv(f.variable);
-    if (!drive || !*drive) {
+    std::string drive = f.drive ? f.drive : FaultDrive(f.variable);
+    if (drive.empty()) {
       std::cout << "skipped: no " << f.variable << " (scripts/test.sh could not mount a tmpfs)\n";
       continue;
     }
@@ -354,25 +325,19 @@ TEST(Install, FaultsGiveTheirMessagesAndLeaveNothingPartial) {
       ClearInstall(drive);
     InstallerSession s;
     ASSERT_TRUE(s.Start());
-    ToLicence(s, drive);
-    s.Click(IDC_NEXT);
-    ShownMessage m = TakeMessage(60000);
+    ToLicence(s, drive.c_str());
+    ShownMessage m = s.MessageAfter(IDC_NEXT, 60000);
     EXPECT_EQ(m.english, f.english) << drive;
     if (f.english == FailureEnglish) {
       EXPECT_EQ(m.chinese, FailureChinese);
       EXPECT_EQ(s.WaitForExit(), 0);
     } else {
-      s.Settle();
       ExpectPage(s, 2);
       s.Click(IDCANCEL);
       EXPECT_EQ(s.WaitForExit(), 0);
     }
-    // Nothing partial: no temporary file, and every file there is whole.
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((std::string(drive) + ":\\Vellumine\\*.vel~").c_str(), &found);
-    EXPECT_EQ(h, INVALID_HANDLE_VALUE) << drive;
-    if (h != INVALID_HANDLE_VALUE)
-      FindClose(h);
+    // Nothing partial: no temporary file left.
+    EXPECT_TRUE(FilesIn(drive + ":\\Vellumine", "*.vel~").empty()) << drive;
   }
 }
 

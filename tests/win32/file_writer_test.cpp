@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "app/globals.h"
 #include "install/file_writer.h"
 #include "store_harness.h"
+#include "test_folders.h"
 
 namespace {
 
@@ -18,15 +18,7 @@ int Write(const char *name, const Bytes &data, int readOnly, int hidden, const c
 }
 
 bool NoTemporaryFiles(const std::string &dir) {
-  for (const char *pattern : {"\\*.vel~", "\\vel*.tmp"}) {
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((dir + pattern).c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-      FindClose(h);
-      return false;
-    }
-  }
-  return true;
+  return FilesIn(dir, "*.vel~").empty() && FilesIn(dir, "vel*.tmp").empty();
 }
 
 TEST(WritePayloadFile, SetsTheRequestedAttributesAndKeepsTheOthers) {
@@ -101,10 +93,10 @@ TEST(ExtractPayload, WritesTheEntryOrNothing) {
 
 // A medium too small for the file: scripts/test.sh maps a 64 KiB tmpfs as drive F: when it can mount one.
 TEST(WritePayloadFile, FullMediumKeepsTheEarlierFile) {
-  const char *full = getenv("VELLUMINE_FULL_DRIVE");
-  if (!full || !*full)
+  std::string full = FaultDrive("VELLUMINE_FULL_DRIVE");
+  if (full.empty())
     GTEST_SKIP() << "no small medium: scripts/test.sh could not mount a tmpfs (needs root and mount)";
-  std::string dir = std::string(full) + ":\\Vellumine";
+  std::string dir = full + ":\\Vellumine";
   CreateDirectoryA(dir.c_str(), nullptr);
   std::string earlier = dir + "\\big.bin";
   SetFileAttributesA(earlier.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "store/payload_store.h"
 #include "store/store_index.h"
 #include "store_harness.h"
+#include "test_folders.h"
 
 namespace {
 
@@ -126,28 +126,20 @@ TEST_F(InstallSequence, HeldFontFileFailsWithTheBarAt25) {
 // Drives that scripts/test.sh maps when it can mount a tmpfs: F: holds 64 KiB, G: is mounted read-only.
 TEST_F(InstallSequence, SmallAndWriteProtectedMediaFailLeavingNothingPartial) {
   for (const char *variable : {"VELLUMINE_FULL_DRIVE", "VELLUMINE_READONLY_DRIVE"}) {
-    const char *drive = getenv(variable);
-    if (!drive || !*drive) {
+    std::string drive = FaultDrive(variable);
+    if (drive.empty()) {
       std::cout << "skipped: no " << variable << " (scripts/test.sh could not mount a tmpfs)\n";
       continue;
     }
-    std::string dir = std::string(drive) + ":\\Vellumine";
+    std::string dir = drive + ":\\Vellumine";
     CreateDirectoryA(dir.c_str(), nullptr);
     ASSERT_NE(GetFileAttributesA(dir.c_str()), INVALID_FILE_ATTRIBUTES) << dir;
     EXPECT_EQ(Install(dir, 1), 0) << dir;
     EXPECT_EQ(Positions, std::vector<int>({10})) << dir;
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &found);
     std::vector<std::string> left;
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        std::string name = found.cFileName;
-        if (name != "." && name != ".." && name != "big.bin")
-          left.push_back(name);
-      } while (FindNextFileA(h, &found));
-      FindClose(h);
-    }
-    // The room is checked first: nothing at all is written, no temporary file either.
+    for (const std::string &name : FilesIn(dir))
+      if (name != "big.bin") // what the file writer's own test left
+        left.push_back(name);
     EXPECT_TRUE(left.empty()) << dir << ": " << (left.empty() ? "" : left[0]);
   }
 }
@@ -189,16 +181,7 @@ TEST_F(InstallSequence, DamagedInstallerWritesNothing) {
       ScopedAppInstance use(store);
       EXPECT_EQ(Install(dir, 1), c.result) << c.module;
     }
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((dir + "\\*.*").c_str(), &found);
-    int files = 0;
-    if (h != INVALID_HANDLE_VALUE) {
-      do
-        files += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-      while (FindNextFileA(h, &found));
-      FindClose(h);
-    }
-    EXPECT_EQ(files, c.result ? 32 : 0) << c.module;
+    EXPECT_EQ(FilesIn(dir).size(), c.result ? 32u : 0u) << c.module;
     if (!c.result)
       EXPECT_EQ(Positions, std::vector<int>({10})) << c.module;
     FreeLibrary(store);
@@ -209,13 +192,13 @@ TEST_F(InstallSequence, DamagedInstallerWritesNothing) {
 // fits in what is left because the files it replaces count as free; with less room than its largest temporary
 // file it writes nothing.
 TEST_F(InstallSequence, ReinstallOnADriveWithLittleRoom) {
-  const char *drive = getenv("VELLUMINE_TIGHT_DRIVE");
-  if (!drive || !*drive)
+  std::string drive = FaultDrive("VELLUMINE_TIGHT_DRIVE");
+  if (drive.empty())
     GTEST_SKIP() << "no VELLUMINE_TIGHT_DRIVE (scripts/test.sh could not mount a tmpfs)";
-  std::string dir = std::string(drive) + ":\\Vellumine";
+  std::string dir = drive + ":\\Vellumine";
   CreateDirectoryA(dir.c_str(), nullptr);
   ASSERT_EQ(Install(dir, 1), 1);
-  std::string root = std::string(drive) + ":\\";
+  std::string root = drive + ":\\";
   ULARGE_INTEGER available;
   ASSERT_TRUE(GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr));
   unsigned long long total = 0;

@@ -6,6 +6,7 @@
 
 #include "app/globals.h"
 #include "file_io.h"
+#include "test_folders.h"
 
 namespace {
 
@@ -68,19 +69,7 @@ ScopedAppInstance::~ScopedAppInstance() { AppInstance = saved; }
 
 std::string FreshFolder(const char *name) {
   std::string dir = std::string("E:\\") + name;
-  // empty it: clear attributes and remove what an earlier run left
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &found);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string f = dir + "\\" + found.cFileName;
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(f.c_str());
-      }
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
-  }
+  EmptyFolder(dir); // what an earlier run left
   CreateDirectoryA(dir.c_str(), nullptr);
   return dir;
 }

@@ -1,0 +1,32 @@
+#include "test_folders.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+std::vector<std::string> FilesIn(const std::string &dir, const char *pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((dir + "\\" + pattern).c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE)
+    return names;
+  do
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      names.push_back(found.cFileName);
+  while (FindNextFileA(h, &found));
+  FindClose(h);
+  return names;
+}
+
+void EmptyFolder(const std::string &dir) {
+  for (const std::string &name : FilesIn(dir)) {
+    std::string path = dir + "\\" + name;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+  }
+}
+
+std::string FaultDrive(const char *variable) {
+  const char *drive = getenv(variable);
+  return drive ? drive : "";
+}

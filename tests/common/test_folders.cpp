@@ -30,3 +30,12 @@ std::string FaultDrive(const char *variable) {
   const char *drive = getenv(variable);
   return drive ? drive : "";
 }
+
+std::string FaultInstallFolder(const char *variable) {
+  std::string drive = FaultDrive(variable);
+  if (drive.empty())
+    return drive;
+  std::string dir = drive + ":\\Vellumine";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir;
+}

@@ -15,4 +15,7 @@ void EmptyFolder(const std::string &dir);
 // VELLUMINE_READONLY_DRIVE, VELLUMINE_TIGHT_DRIVE), or "" when it could not mount one.
 std::string FaultDrive(const char *variable);
 
+// That medium's install folder X:\Vellumine, made when missing, or "" when there is no such medium.
+std::string FaultInstallFolder(const char *variable);
+
 #endif

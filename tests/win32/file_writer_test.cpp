@@ -93,11 +93,9 @@ TEST(ExtractPayload, WritesTheEntryOrNothing) {
 
 // A medium too small for the file: scripts/test.sh maps a 64 KiB tmpfs as drive F: when it can mount one.
 TEST(WritePayloadFile, FullMediumKeepsTheEarlierFile) {
-  std::string full = FaultDrive("VELLUMINE_FULL_DRIVE");
-  if (full.empty())
+  std::string dir = FaultInstallFolder("VELLUMINE_FULL_DRIVE");
+  if (dir.empty())
     GTEST_SKIP() << "no small medium: scripts/test.sh could not mount a tmpfs (needs root and mount)";
-  std::string dir = full + ":\\Vellumine";
-  CreateDirectoryA(dir.c_str(), nullptr);
   std::string earlier = dir + "\\big.bin";
   SetFileAttributesA(earlier.c_str(), FILE_ATTRIBUTE_NORMAL);
   ASSERT_TRUE(WriteWholeFile(earlier, Bytes(8000, 'e')));

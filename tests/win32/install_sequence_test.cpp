@@ -126,13 +126,11 @@ TEST_F(InstallSequence, HeldFontFileFailsWithTheBarAt25) {
 // Drives that scripts/test.sh maps when it can mount a tmpfs: F: holds 64 KiB, G: is mounted read-only.
 TEST_F(InstallSequence, SmallAndWriteProtectedMediaFailLeavingNothingPartial) {
   for (const char *variable : {"VELLUMINE_FULL_DRIVE", "VELLUMINE_READONLY_DRIVE"}) {
-    std::string drive = FaultDrive(variable);
-    if (drive.empty()) {
+    std::string dir = FaultInstallFolder(variable);
+    if (dir.empty()) {
       std::cout << "skipped: no " << variable << " (scripts/test.sh could not mount a tmpfs)\n";
       continue;
     }
-    std::string dir = drive + ":\\Vellumine";
-    CreateDirectoryA(dir.c_str(), nullptr);
     ASSERT_NE(GetFileAttributesA(dir.c_str()), INVALID_FILE_ATTRIBUTES) << dir;
     EXPECT_EQ(Install(dir, 1), 0) << dir;
     EXPECT_EQ(Positions, std::vector<int>({10})) << dir;
@@ -192,13 +190,11 @@ TEST_F(InstallSequence, DamagedInstallerWritesNothing) {
 // fits in what is left because the files it replaces count as free; with less room than its largest temporary
 // file it writes nothing.
 TEST_F(InstallSequence, ReinstallOnADriveWithLittleRoom) {
-  std::string drive = FaultDrive("VELLUMINE_TIGHT_DRIVE");
-  if (drive.empty())
+  std::string dir = FaultInstallFolder("VELLUMINE_TIGHT_DRIVE");
+  if (dir.empty())
     GTEST_SKIP() << "no VELLUMINE_TIGHT_DRIVE (scripts/test.sh could not mount a tmpfs)";
-  std::string dir = drive + ":\\Vellumine";
-  CreateDirectoryA(dir.c_str(), nullptr);
   ASSERT_EQ(Install(dir, 1), 1);
-  std::string root = drive + ":\\";
+  std::string root = dir.substr(0, 3);
   ULARGE_INTEGER available;
   ASSERT_TRUE(GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr));
   unsigned long long total = 0;

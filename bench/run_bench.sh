@@ -8,14 +8,21 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 rounds=${1:-15}
+source scripts/host-kind.sh
+if [ "$VELLUMINE_RUNS_32BIT" != 1 ]; then
+  echo "bench: the race needs a host that runs 32-bit programs (NSIS's stubs are 32-bit too): $VELLUMINE_NO_32BIT_WHY"
+  exit 0
+fi
 bash scripts/deps.sh
 dpkg-query -W nsis >/dev/null 2>&1 || apt-get install -y -qq nsis >/dev/null
 source scripts/wine-env.sh
 trap wine_env_stop EXIT
+wine_env_start win32
 work=$root/build/bench
 bin=$root/build/win32/bench
 mkdir -p "$work/usb" "$work/nsis" "$work/payload"
-ln -sfn "$work/usb" "$WINEPREFIX/dosdevices/k:"
+hand_over "$work" "$root/build/win32"
+wine_env_map k "$work/usb"
 cp "$root"/payload/* "$root"/build/win32/payload/standins/* "$work/payload/" 2>/dev/null || true
 bash bench/make_nsis.sh "$root/payload" "$root/build/win32/payload/standins" "$work/nsis"
 for n in nsis_zlib nsis_lzma nsis_empty; do

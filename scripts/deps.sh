@@ -8,15 +8,20 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev zlib1g-dev libjpeg-dev libgtest-dev googletest libzopfli-dev
-  g++-mingw-w64-i686 libz-mingw-w64-dev
-  wine wine32:i386 xvfb x11-apps x11-utils imagemagick attr unifont
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
+  wine wine64 xvfb x11-apps x11-utils imagemagick attr unifont python3-pefile
 )
+# Wine's 32-bit side only where this host runs 32-bit programs.
+source "$(dirname "${BASH_SOURCE[0]}")/host-kind.sh"
+[ "$VELLUMINE_RUNS_32BIT" = 1 ] && packages+=(wine32:i386)
 for p in "${packages[@]}"; do have_pkg "$p" || need+=("$p"); done
 
 if [ ${#need[@]} -gt 0 ]; then
   echo "deps: installing ${need[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then dpkg --add-architecture i386; fi
+  if [ "$VELLUMINE_RUNS_32BIT" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi

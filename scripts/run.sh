@@ -3,22 +3,30 @@
 # With a display (DISPLAY set and answering) the wizard opens there for you to use; without one, an Xvfb is started
 # and the automation driver walks the wizard through a whole install, prints the installed tree and saves a
 # screenshot of every page under build/screenshots/.
+# On a host that refuses 32-bit programs (scripts/host-kind.sh) the same sources' 64-bit build runs instead.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+source scripts/host-kind.sh
+arch=win32
+if [ "$VELLUMINE_RUNS_32BIT" != 1 ]; then
+  arch=win64
+  echo "Running the 64-bit build of VellumineSetup.exe: $VELLUMINE_NO_32BIT_WHY"
+fi
 bash scripts/deps.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32
+cmake --preset $arch >/dev/null
+cmake --build --preset $arch
 
 interactive=0
 if [ -n "${DISPLAY:-}" ] && xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then interactive=1; fi
 source scripts/wine-env.sh
 trap wine_env_stop EXIT
+wine_env_start $arch
 
 if [ $interactive = 1 ]; then
   echo "Running VellumineSetup.exe on $DISPLAY; drive E: is $VELLUMINE_USB"
   set +e
-  wine build/win32/VellumineSetup.exe
+  wine build/$arch/VellumineSetup.exe
   echo "exit code $?"
   exit 0
 fi
@@ -26,7 +34,7 @@ fi
 echo "No display: walking the wizard through an install onto E: ($VELLUMINE_USB) in Xvfb"
 rm -rf "$VELLUMINE_USB/screenshots"
 set +e
-wine build/win32/e2e_walkthrough.exe
+wine build/$arch/e2e_walkthrough.exe
 walked=$?
 set -e
 mkdir -p build/screenshots

@@ -1,46 +1,73 @@
 #!/usr/bin/env bash
-# Sourced: one Xvfb and one Wine prefix under build/, with drive E: mapped to build/usb/E.
-# Exports DISPLAY, WINEPREFIX, WINEARCH, WINEDEBUG and VELLUMINE_USB (the folder behind E:).
-# Call wine_env_stop when done (the scripts set a trap for it).
+# Sourced: one Xvfb for the whole run and one Wine prefix per architecture under build/, with drive E: mapped to
+# build/usb/E and H: to build/usb/H. Every Wine command goes through scripts/wine-run.sh.
+#   wine_env_start ARCH   ARCH win32 or win64 (default: win32 where this host runs 32-bit programs, else win64)
+#                         exports DISPLAY, WINEPREFIX, VELLUMINE_WINE_ARCH and VELLUMINE_USB (the folder behind E:)
+#   wine_env_stop_prefix  ends the current prefix's wineserver; wine_env_stop ends that and the Xvfb
+#   wine ARGS...          runs a Windows program in the current prefix (a function: scripts/wine-run.sh)
+#   hand_over PATHS...    gives paths to the unprivileged test user that Wine runs as
 
 root=${VELLUMINE_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
-export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
-export WINEARCH=win32
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+source "$root/scripts/host-kind.sh"
 export VELLUMINE_USB=${VELLUMINE_USB:-$root/build/usb/E}
-mkdir -p "$VELLUMINE_USB"
-
+mkdir -p "$VELLUMINE_USB" "$(dirname "$VELLUMINE_USB")/H" "$root/build/wine-home"
 wine_env_xvfb_pid=""
-if [ -z "${DISPLAY:-}" ] || ! xdpyinfo -display "${DISPLAY}" >/dev/null 2>&1; then
-  fifo=$(mktemp -u)
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  wine_env_xvfb_pid=$!
-  read -r -t 20 num <"$fifo" || num=""
-  rm -f "$fifo"
-  [ -n "$num" ] || { echo "wine-env: Xvfb did not start" >&2; return 1; }
-  export DISPLAY=":$num"
-fi
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "wine-env: booting the Wine prefix (once, about 20 s)"
-  mkdir -p "$(dirname "$WINEPREFIX")"
-  wineboot -i >/dev/null 2>&1 || true
-  # No window manager runs in Xvfb: let Wine draw the captions and frames itself.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-  wineserver -w
-fi
-ln -sfn "$VELLUMINE_USB" "$WINEPREFIX/dosdevices/e:"
-# A second USB drive, H:, for the end-to-end tests.
-mkdir -p "$(dirname "$VELLUMINE_USB")/H"
-ln -sfn "$(dirname "$VELLUMINE_USB")/H" "$WINEPREFIX/dosdevices/h:"
-# Keep the wineserver and Wine's own services running for the whole run, started here with their output going
-# nowhere: services started by a later program would hold that program's output pipe open.
-wineserver -p >/dev/null 2>&1 </dev/null || true
-wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+wine() { "$root/scripts/wine-run.sh" "$VELLUMINE_WINE_ARCH" "$@"; }
+
+hand_over() {
+  [ "$(id -u)" = 0 ] && [ "${VELLUMINE_TEST_UID:-65534}" != 0 ] || return 0
+  local uid=${VELLUMINE_TEST_UID:-65534}
+  chown -R "$uid:$uid" "$@" 2>/dev/null || true # a write-protected medium among them stays as it is
+  # The test user must reach the build folder: grant search (not listing) on every folder above it that lacks it.
+  local d=$root
+  while [ "$d" != / ]; do
+    setpriv --reuid="$uid" --regid="$uid" --clear-groups test -x "$d" || chmod o+x "$d"
+    d=$(dirname "$d")
+  done
+}
+
+wine_env_start() {
+  local arch=${1:-}
+  if [ -z "$arch" ]; then
+    if [ "$VELLUMINE_RUNS_32BIT" = 1 ]; then arch=win32; else arch=win64; fi
+  fi
+  export VELLUMINE_WINE_ARCH=$arch
+  if [ "$arch" = win64 ]; then export WINEPREFIX=$root/build/wineprefix64; else export WINEPREFIX=$root/build/wineprefix; fi
+  if [ -z "${DISPLAY:-}" ] || ! xdpyinfo -display "${DISPLAY}" >/dev/null 2>&1; then
+    local fifo num
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    wine_env_xvfb_pid=$!
+    read -r -t 20 num <"$fifo" || num=""
+    rm -f "$fifo"
+    [ -n "$num" ] || { echo "wine-env: Xvfb did not start" >&2; return 1; }
+    export DISPLAY=":$num"
+  fi
+  mkdir -p "$WINEPREFIX"
+  hand_over "$WINEPREFIX" "$root/build/wine-home" "$(dirname "$VELLUMINE_USB")"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "wine-env: booting the $arch Wine prefix (once, about 20 s)"
+    wine wineboot -i >/dev/null 2>&1 || true
+    # No window manager runs in Xvfb: let Wine draw the captions and frames itself.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    wine wineserver -w
+  fi
+  wine_env_map e "$VELLUMINE_USB"
+  wine_env_map h "$(dirname "$VELLUMINE_USB")/H" # a second USB drive, for the end-to-end tests
+  # Keep the wineserver and Wine's own services running for the whole run, started here with their output going
+  # nowhere: services started by a later program would hold that program's output pipe open.
+  wine wineserver -p >/dev/null 2>&1 </dev/null || true
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+# Maps a drive letter of the current prefix to a folder.
+wine_env_map() { ln -sfn "$2" "$WINEPREFIX/dosdevices/$1:"; }
+
+wine_env_stop_prefix() { wine wineserver -k >/dev/null 2>&1 || true; }
 
 wine_env_stop() {
-  wineserver -k >/dev/null 2>&1 || true
+  [ -n "${VELLUMINE_WINE_ARCH:-}" ] && wine_env_stop_prefix
   [ -n "$wine_env_xvfb_pid" ] && kill "$wine_env_xvfb_pid" 2>/dev/null || true
 }

@@ -1,5 +1,6 @@
-// The built VellumineSetup.exe keeps its hardening: ASLR with a real relocation table, DEP, a GUI subsystem, the
-// asInvoker manifest, and imports from system DLLs only.
+// The built VellumineSetup.exe keeps its hardening: the machine type of its build, ASLR with a real relocation
+// table, DEP, a GUI subsystem, the asInvoker manifest, and imports from system DLLs only. (check_pe.py checks the
+// shipped 32-bit exe from the Linux side too, on hosts where it cannot run.)
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -23,10 +24,15 @@ TEST(PeHardening, HeadersImportsAndManifest) {
   ASSERT_GT(exe.size(), 4096u) << InstallerPath();
   const IMAGE_DOS_HEADER *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(exe.data());
   ASSERT_EQ(dos->e_magic, IMAGE_DOS_SIGNATURE);
-  const IMAGE_NT_HEADERS32 *nt = reinterpret_cast<const IMAGE_NT_HEADERS32 *>(exe.data() + dos->e_lfanew);
+  const IMAGE_NT_HEADERS *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(exe.data() + dos->e_lfanew);
   ASSERT_EQ(nt->Signature, IMAGE_NT_SIGNATURE);
+#ifdef _WIN64
+  EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_AMD64);
+  EXPECT_EQ(nt->OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR64_MAGIC);
+#else
   EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
   EXPECT_EQ(nt->OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR32_MAGIC);
+#endif
   EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
   EXPECT_TRUE(nt->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE) << "ASLR";
   EXPECT_TRUE(nt->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_NX_COMPAT) << "DEP";
@@ -38,8 +44,8 @@ TEST(PeHardening, HeadersImportsAndManifest) {
   HMODULE image = LoadLibraryExA(InstallerPath().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
   ASSERT_NE(image, nullptr);
   const unsigned char *base = reinterpret_cast<const unsigned char *>(image);
-  const IMAGE_NT_HEADERS32 *mapped =
-      reinterpret_cast<const IMAGE_NT_HEADERS32 *>(base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
+  const IMAGE_NT_HEADERS *mapped =
+      reinterpret_cast<const IMAGE_NT_HEADERS *>(base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
   const IMAGE_DATA_DIRECTORY &imports = mapped->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   const char *system[] = {"kernel32.dll", "user32.dll", "gdi32.dll",    "comdlg32.dll",
                           "comctl32.dll", "msvcrt.dll", "advapi32.dll", "shell32.dll"};

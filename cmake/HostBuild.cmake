@@ -39,6 +39,14 @@ set_source_files_properties(tests/host/gbk_literal_test.cpp PROPERTIES COMPILE_O
 include(GoogleTest)
 gtest_discover_tests(host_tests)
 
+# The packer refuses a maker's folder that would ship a stand-in, an entry too big for the installer, or a bad read.
+add_executable(packer tools/packer.cpp tools/pack_stream.cpp tools/file_io.cpp src/install/manifest.cpp)
+target_include_directories(packer PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tools ${VELLUMINE_SRC})
+target_link_libraries(packer PRIVATE ZLIB::ZLIB)
+vellumine_use_zopfli(packer)
+add_test(NAME packer_refuses_what_would_ship_wrong
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/host/packer_checks.sh $<TARGET_FILE:packer>)
+
 # The glyph font asset is what the generator makes from Unifont.
 add_executable(make_glyph_font tools/make_glyph_font.cpp)
 set(unifont_hex /usr/share/unifont/unifont.hex)

@@ -36,14 +36,23 @@ add_custom_command(OUTPUT ${standin_dir}/.made
   COMMAND ${CMAKE_COMMAND} -E touch ${standin_dir}/.made
   DEPENDS host_tools standin ${tools_dir}/standin_gen
   COMMENT "Generating stand-ins for the maker's files")
-set(payload_dirs ${CMAKE_SOURCE_DIR}/payload ${standin_dir})
+# With the maker's folder, every installed file comes from it or from payload/, exactly named, and a change to one
+# of its files repacks; without it, the stand-ins fill in for the maker's files.
 if(VELLUMINE_PAYLOAD_DIR)
-  list(PREPEND payload_dirs ${VELLUMINE_PAYLOAD_DIR})
+  file(GLOB maker_files CONFIGURE_DEPENDS ${VELLUMINE_PAYLOAD_DIR}/*)
+  set(packer_maker --maker ${VELLUMINE_PAYLOAD_DIR})
+  set(packer_sources ${CMAKE_SOURCE_DIR}/payload)
+  set(packer_inputs ${maker_files})
+else()
+  set(packer_maker)
+  set(packer_sources ${CMAKE_SOURCE_DIR}/payload ${standin_dir})
+  set(packer_inputs ${standin_dir}/.made)
 endif()
 add_custom_command(OUTPUT ${store_dir}/payload.rc
   COMMAND ${CMAKE_COMMAND} -E make_directory ${store_dir}
-  COMMAND ${tools_dir}/packer --zopfli ${VELLUMINE_ZOPFLI_ITERATIONS} ${store_dir} ${store_dir}/payload.rc ${payload_dirs}
-  DEPENDS host_tools ${tools_dir}/packer ${standin_dir}/.made ${authored} ${CMAKE_SOURCE_DIR}/src/install/manifest.def
+  COMMAND ${tools_dir}/packer --zopfli ${VELLUMINE_ZOPFLI_ITERATIONS} ${packer_maker} ${store_dir} ${store_dir}/payload.rc
+          ${packer_sources}
+  DEPENDS host_tools ${tools_dir}/packer ${packer_inputs} ${authored} ${CMAKE_SOURCE_DIR}/src/install/manifest.def
   COMMENT "Packing the payload store")
 add_custom_target(payload_store DEPENDS ${store_dir}/payload.rc)
 

@@ -10,8 +10,9 @@ bool ReadFileBytes(const std::string &path, std::vector<unsigned char> &out) {
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
     out.insert(out.end(), buf, buf + n);
+  bool failed = std::ferror(f) != 0;
   std::fclose(f);
-  return true;
+  return !failed;
 }
 
 bool WriteFileBytes(const std::string &path, const std::vector<unsigned char> &bytes) {

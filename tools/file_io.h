@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-// A whole file's bytes; false when it cannot be read.
+// A whole file's bytes; false when it cannot be opened or a read fails.
 bool ReadFileBytes(const std::string &path, std::vector<unsigned char> &out);
 // Writes the bytes as the whole file; false on any failure.
 bool WriteFileBytes(const std::string &path, const std::vector<unsigned char> &bytes);

@@ -9,11 +9,25 @@
 
 namespace {
 
-// Creates path (how: CREATE_NEW or CREATE_ALWAYS) with the given read-only/hidden bits and writes the data whole.
-// On any failure the file is removed again; *exists tells whether CREATE_NEW failed because the file is there.
+// The bits SetFileAttributesA can change; FILE_ATTRIBUTE_NORMAL stands only alone.
+const DWORD SettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                 FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                                 FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Sets a file's attribute word, read-only last. Wine keeps read-only as the Unix write bits and the other bits in
+// an extended attribute, which an unprivileged Unix user can no longer write once the write bits are gone.
+void SetAttributes(const char *path, DWORD attributes) {
+  if ((attributes & FILE_ATTRIBUTE_READONLY) && (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
+    SetFileAttributesA(path, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  SetFileAttributesA(path, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+}
+
+// Creates path (how: CREATE_NEW or CREATE_ALWAYS) and writes the data whole; the file ends with the given
+// read-only/hidden bits (hidden from creation, read-only once it is complete). On any failure the file is removed
+// again; *exists tells whether CREATE_NEW failed because the file is there.
 int WriteWholeFile(const char *path, const void *data, unsigned long length, DWORD attributes, DWORD how, int *exists) {
-  HANDLE file =
-      CreateFileA(path, GENERIC_WRITE, 0, nullptr, how, attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD created = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, how, created ? created : FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     *exists = GetLastError() == ERROR_FILE_EXISTS;
     return 0;
@@ -21,8 +35,11 @@ int WriteWholeFile(const char *path, const void *data, unsigned long length, DWO
   DWORD written = 0;
   BOOL wrote = length == 0 || WriteFile(file, data, length, &written, nullptr);
   BOOL closed = CloseHandle(file);
-  if (wrote && closed && written == length)
+  if (wrote && closed && written == length) {
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+      SetFileAttributesA(path, attributes);
     return 1;
+  }
   SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(path);
   return 0;
@@ -61,20 +78,31 @@ int ReplaceFileContents(const char *path, const void *data, unsigned long length
       return 0;
     old = GetFileAttributesA(path); // it appeared meanwhile: replace it as below
   }
-  // An earlier file stays untouched until the new one is complete beside it; then a rename replaces it.
+  // An earlier file stays untouched until the new one is complete beside it; then a rename replaces it. The
+  // temporary file is plain until then, so that one an interrupted install left behind never blocks a later one,
+  // and such a leftover of ours is removed first.
   char temporary[MAX_PATH];
-  if (!TemporaryName(path, temporary) || !WriteWholeFile(temporary, data, length, bits, CREATE_ALWAYS, &exists))
+  if (!TemporaryName(path, temporary))
+    return 0;
+  SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(temporary);
+  if (!WriteWholeFile(temporary, data, length, 0, CREATE_ALWAYS, &exists))
     return 0;
   int cleared = old != INVALID_FILE_ATTRIBUTES && (old & FileAttributeBits);
   if (cleared)
     SetFileAttributesA(path, old & ~static_cast<DWORD>(FileAttributeBits));
   if (!MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING)) {
     if (cleared)
-      SetFileAttributesA(path, old);
-    SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL);
+      SetAttributes(path, old & SettableAttributes);
     DeleteFileA(temporary);
     return 0;
   }
+  // The renamed file has the temporary's attribute word: give it the earlier file's other bits (system, archive,
+  // not content-indexed...) and this install's read-only and hidden bits.
+  DWORD kept = old == INVALID_FILE_ATTRIBUTES ? 0 : old & SettableAttributes & ~static_cast<DWORD>(FileAttributeBits);
+  DWORD now = kept | bits;
+  if (now != (GetFileAttributesA(path) & SettableAttributes))
+    SetAttributes(path, now);
   return 1;
 }
 

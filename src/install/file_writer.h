@@ -9,9 +9,10 @@ enum { FileAttributeBits = 0x1 | 0x2 }; // read-only, hidden
 // What the temporary file's name adds to the destination's.
 #define TemporarySuffix ".vel~"
 
-// Replaces the file at path (or creates it) with exactly length bytes of data, created with the read-only and
-// hidden bits of attributes and no others of its own. Returns 1, or 0 with the earlier file unchanged (bytes and
-// attributes) and nothing partial or temporary left. The folder must exist; none is created.
+// Replaces the file at path (or creates it) with exactly length bytes of data. It ends with the read-only and
+// hidden bits of attributes; a replaced file keeps the earlier file's other bits, a new one has none of its own.
+// Returns 1, or 0 with the earlier file unchanged (bytes and attributes) and nothing partial or temporary left.
+// A temporary file that an interrupted install left beside path is removed. The folder must exist; none is made.
 int ReplaceFileContents(const char *path, const void *data, unsigned long length, unsigned long attributes);
 
 // Writes data to path, or, when path is null, to InstallDir\name; then sets read-only and hidden as asked.

@@ -13,6 +13,13 @@ const DWORD Bits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
 
 Bytes Text(const char *s) { return Bytes(s, s + strlen(s)); }
 
+// As a user sets them: under Wine, as an unprivileged Unix user, the hidden and system bits cannot be stored any
+// more once read-only has taken the file's write bits, so read-only comes last.
+void Mark(const std::string &path, DWORD attributes) {
+  SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  SetFileAttributesA(path.c_str(), attributes);
+}
+
 int Write(const char *name, const Bytes &data, int readOnly, int hidden, const char *path = nullptr) {
   return WritePayloadFile(name, data.data(), static_cast<unsigned long>(data.size()), readOnly, hidden, path);
 }
@@ -39,14 +46,24 @@ TEST(WritePayloadFile, SetsTheRequestedAttributesAndKeepsTheOthers) {
   // An existing read-only hidden file is replaced in full and ends as asked this time.
   std::string old = dir + "\\old";
   ASSERT_TRUE(WriteWholeFile(old, Bytes(5000, 'o')));
-  SetFileAttributesA(old.c_str(), Bits);
+  Mark(old, Bits);
   ASSERT_EQ(Write("old", Text("new"), 0, 0), 1);
   EXPECT_EQ(ReadWholeFile(old), Text("new"));
   EXPECT_EQ(GetFileAttributesA(old.c_str()) & Bits, 0u);
-  SetFileAttributesA(old.c_str(), Bits);
+  Mark(old, Bits);
   ASSERT_EQ(Write("old", Text("newer"), 1, 0), 1);
   EXPECT_EQ(ReadWholeFile(old), Text("newer"));
   EXPECT_EQ(GetFileAttributesA(old.c_str()) & Bits, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  // A replaced file keeps the earlier file's other bits; a read-only hidden temporary file that an interrupted
+  // install left beside it is removed rather than blocking the install.
+  Mark(old, FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | Bits);
+  std::string stale = old + ".vel~";
+  ASSERT_TRUE(WriteWholeFile(stale, Bytes(3000, 's')));
+  Mark(stale, Bits);
+  ASSERT_EQ(Write("old", Text("newest"), 0, 1), 1);
+  EXPECT_EQ(ReadWholeFile(old), Text("newest"));
+  EXPECT_EQ(GetFileAttributesA(old.c_str()) & (Bits | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE),
+            static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
   // an empty payload gives an empty file
   ASSERT_EQ(Write("empty", Bytes(), 0, 0), 1);
   EXPECT_TRUE(ReadWholeFile(dir + "\\empty").empty());
@@ -83,7 +100,7 @@ TEST(ExtractPayload, WritesTheEntryOrNothing) {
   // a missing entry and a too-small buffer leave an earlier file exactly as it was
   std::string earlier = dir + "\\earlier.txt";
   ASSERT_TRUE(WriteWholeFile(earlier, Text("earlier")));
-  SetFileAttributesA(earlier.c_str(), Bits);
+  Mark(earlier, Bits);
   EXPECT_EQ(ExtractPayload(1039, "earlier.txt", buffer.data(), 1 << 22, 0, 0, nullptr), 0);
   EXPECT_EQ(ExtractPayload(161, "earlier.txt", buffer.data(), 100, 0, 0, nullptr), 0);
   EXPECT_EQ(ReadWholeFile(earlier), Text("earlier"));
@@ -99,7 +116,7 @@ TEST(WritePayloadFile, FullMediumKeepsTheEarlierFile) {
   std::string earlier = dir + "\\big.bin";
   SetFileAttributesA(earlier.c_str(), FILE_ATTRIBUTE_NORMAL);
   ASSERT_TRUE(WriteWholeFile(earlier, Bytes(8000, 'e')));
-  SetFileAttributesA(earlier.c_str(), Bits);
+  Mark(earlier, Bits);
   strcpy(InstallDir, dir.c_str());
   EXPECT_EQ(Write("big.bin", Bytes(200000, 'n'), 1, 1), 0);
   EXPECT_EQ(ReadWholeFile(earlier), Bytes(8000, 'e'));

@@ -5,13 +5,14 @@
 
 #include "app/globals.h"
 #include "base/bounded_format.h"
+#include "install/install_sequence.h"
 #include "install/manifest.h"
 #include "store/store_index.h"
 
 namespace {
 
-const unsigned long long Cluster = 4096;
-const unsigned long long Margin = 64 * 1024; // the settings file's rewrite and the file system's own needs
+// The settings file's rewrite and the file system's own needs: 64 KiB, or two clusters where those are larger.
+const unsigned long long Margin = 64 * 1024;
 
 // The stored bytes of a "TEXT" entry, or null when the store does not carry it.
 const unsigned char *EntryBytes(unsigned short id, DWORD *size) {
@@ -55,10 +56,13 @@ int CheckBeforeInstall() {
   for (const ManifestRow &row : Manifest) {
     DWORD size = 0;
     const unsigned char *bytes = EntryBytes(row.id, &size);
-    if (!bytes)
-      continue; // not carried: the install skips it
     const StoreIndexEntry *entry = FindIndexEntry(index, count, row.id);
-    if (!entry || entry->storedSize != size || entry->crc != crc32(0, bytes, size))
+    if (!bytes && !entry)
+      continue; // not carried by this build: the install skips it
+    // The index is the build's record of what it carries: an entry it lists that is gone, or one it does not
+    // list, is damage; so is one that cannot fit the payload buffer.
+    if (!bytes || !entry || entry->storedSize != size || entry->crc != crc32(0, bytes, size) ||
+        entry->inflatedSize > static_cast<unsigned long>(PayloadBufferSize))
       return 0;
     char path[InstallDirSize];
     RowPath(row, path, sizeof path);
@@ -67,9 +71,16 @@ int CheckBeforeInstall() {
     ++rows;
   }
 
+  // Sizes round up to the volume's own clusters: 16 to 128 KiB on USB sticks, where 4 KiB would undercount.
   char root[4] = {InstallDir[0], ':', '\\', 0};
   ULARGE_INTEGER available;
-  if (!GetDiskFreeSpaceExA(root, &available, nullptr, nullptr))
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+  if (!GetDiskFreeSpaceExA(root, &available, nullptr, nullptr) ||
+      !GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
     return 0;
-  return PeakInstallSpace(newSizes, oldSizes, rows, Cluster) + Margin <= available.QuadPart;
+  unsigned long long cluster = static_cast<unsigned long long>(sectorsPerCluster) * bytesPerSector;
+  if (cluster == 0)
+    return 0;
+  unsigned long long margin = Margin > 2 * cluster ? Margin : 2 * cluster;
+  return PeakInstallSpace(newSizes, oldSizes, rows, cluster) + margin <= available.QuadPart;
 }

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -54,15 +56,6 @@ protected:
   }
 };
 
-Bytes Entry(unsigned short id) {
-  Bytes buffer(PayloadBufferSize);
-  unsigned long length = 0;
-  if (!InflatePayload(id, buffer.data(), PayloadBufferSize, &length))
-    return Bytes();
-  buffer.resize(length);
-  return buffer;
-}
-
 std::string Text(const Bytes &b) { return std::string(b.begin(), b.end()); }
 
 const std::vector<int> AllPositions = {10, 20, 25, 45, 75, 90, 100};
@@ -84,11 +77,12 @@ TEST_F(InstallSequence, WholeInstallWithAttributesAndLanguage) {
     ASSERT_NE(a, INVALID_FILE_ATTRIBUTES) << path;
     EXPECT_EQ((a & FILE_ATTRIBUTE_READONLY) != 0, row.readOnly != 0) << path;
     EXPECT_EQ((a & FILE_ATTRIBUTE_HIDDEN) != 0, row.hidden != 0) << path;
-    Bytes entry = Entry(row.id);
+    Bytes source = PackedFile(row.destination); // the file on disk that the build packed
+    ASSERT_FALSE(source.empty()) << row.destination;
     if (row.id == 120)
-      EXPECT_EQ(Text(ReadWholeFile(path)), Text(entry) + "\r\n[Config]\r\nUILanguage=1\r\n\r\n");
+      EXPECT_EQ(Text(ReadWholeFile(path)), Text(source) + "\r\n[Config]\r\nUILanguage=1\r\n\r\n");
     else
-      EXPECT_TRUE(ReadWholeFile(path) == entry) << path;
+      EXPECT_TRUE(ReadWholeFile(path) == source) << path;
   }
 }
 
@@ -98,7 +92,7 @@ TEST_F(InstallSequence, SecondInstallRewritesTheEntry) {
   ASSERT_EQ(Install(dir, 2), 1) << "over read-only hidden files";
   EXPECT_EQ(Positions, AllPositions);
   std::string settings = Text(ReadWholeFile(dir + "\\QuorbixUI.ini"));
-  EXPECT_EQ(settings, Text(Entry(120)) + "\r\n[Config]\r\nUILanguage=2\r\n\r\n");
+  EXPECT_EQ(settings, Text(SourceFile("payload/QuorbixUI.ini")) + "\r\n[Config]\r\nUILanguage=2\r\n\r\n");
 }
 
 TEST_F(InstallSequence, MissingFolderFailsAtTheFirstRow) {
@@ -119,8 +113,9 @@ TEST_F(InstallSequence, HeldFontFileFailsWithTheBarAt25) {
   EXPECT_EQ(Positions, std::vector<int>({10, 20, 25}));
   for (int row = 0; row < 18; ++row)
     EXPECT_NE(GetFileAttributesA((dir + "\\" + Manifest[row].destination).c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_TRUE(ReadWholeFile(font) == Entry(110)) << "the font of the earlier install is intact";
-  EXPECT_EQ(Text(ReadWholeFile(dir + "\\QuorbixUI.ini")), Text(Entry(120))) << "rewritten, the language not recorded";
+  EXPECT_TRUE(ReadWholeFile(font) == SourceFile("payload/ChnBmp.bin")) << "the font of the earlier install is intact";
+  EXPECT_EQ(Text(ReadWholeFile(dir + "\\QuorbixUI.ini")), Text(SourceFile("payload/QuorbixUI.ini")))
+      << "rewritten, the language not recorded";
 }
 
 // Drives that scripts/test.sh maps when it can mount a tmpfs: F: holds 64 KiB, G: is mounted read-only.
@@ -154,21 +149,38 @@ std::vector<StoreEntry> OwnStore() {
   return entries;
 }
 
+// The index as the build writes it ("VIDX", count, {id, crc, inflated, stored} each, CRC-32 of all before it),
+// with the inflated size of entry id changed and its own checksum made good again.
+void SetIndexedSize(Bytes &index, unsigned long id, unsigned long inflated) {
+  auto put = [&](size_t at, unsigned long v) {
+    for (int i = 0; i < 4; ++i)
+      index[at + i] = static_cast<unsigned char>(v >> (8 * i));
+  };
+  for (size_t at = 8; at + 16 <= index.size() - 4; at += 16)
+    if (index[at] == (id & 0xFF) && index[at + 1] == (id >> 8))
+      put(at + 8, inflated);
+  put(index.size() - 4, crc32(0, index.data(), static_cast<uInt>(index.size() - 4)));
+}
+
 TEST_F(InstallSequence, DamagedInstallerWritesNothing) {
-  std::vector<StoreEntry> lateByte = OwnStore(), noIndex = OwnStore(), badIndex = OwnStore();
+  std::vector<StoreEntry> lateByte = OwnStore(), noIndex = OwnStore(), badIndex = OwnStore(), stripped = OwnStore(),
+                          oversized = OwnStore();
   for (StoreEntry &e : lateByte)
     if (e.id == 109 && std::string(e.type) == "TEXT")
       e.data[e.data.size() / 2] ^= 0x01; // the application, extracted last
   noIndex.pop_back();
   badIndex.back().data[10] ^= 0x01;
+  for (size_t i = 0; i < stripped.size(); ++i)
+    if (stripped[i].id == 109)
+      stripped.erase(stripped.begin() + static_cast<long>(i)); // the application's entry removed, the index kept
+  SetIndexedSize(oversized.back().data, 208, PayloadBufferSize + 1UL);
   struct Case {
     const char *module;
     std::vector<StoreEntry> *store;
     int result;
-  } cases[] = {{"store_intact", nullptr, 1},
-               {"store_late_byte", &lateByte, 0},
-               {"store_no_index", &noIndex, 0},
-               {"store_bad_index", &badIndex, 0}};
+  } cases[] = {{"store_intact", nullptr, 1},           {"store_late_byte", &lateByte, 0},
+               {"store_no_index", &noIndex, 0},        {"store_bad_index", &badIndex, 0},
+               {"store_stripped_entry", &stripped, 0}, {"store_oversized", &oversized, 0}};
   std::vector<StoreEntry> intact = OwnStore();
   cases[0].store = &intact;
   for (Case &c : cases) {
@@ -199,7 +211,7 @@ TEST_F(InstallSequence, ReinstallOnADriveWithLittleRoom) {
   ASSERT_TRUE(GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr));
   unsigned long long total = 0;
   for (const ManifestRow &row : Manifest)
-    total += Entry(row.id).size();
+    total += row.where == InFolder ? PackedFile(row.destination).size() : 0;
   EXPECT_LT(available.QuadPart, total) << "less room than the whole payload";
   ASSERT_EQ(Install(dir, 2), 1) << "the replaced files make room";
   // Leave less room than the dictionary's temporary file needs.
@@ -209,7 +221,8 @@ TEST_F(InstallSequence, ReinstallOnADriveWithLittleRoom) {
   EXPECT_EQ(Install(dir, 0), 0);
   EXPECT_EQ(Positions, std::vector<int>({10}));
   std::string settings = Text(ReadWholeFile(dir + "\\QuorbixUI.ini"));
-  EXPECT_EQ(settings, Text(Entry(120)) + "\r\n[Config]\r\nUILanguage=2\r\n\r\n") << "the earlier install stays";
+  EXPECT_EQ(settings, Text(SourceFile("payload/QuorbixUI.ini")) + "\r\n[Config]\r\nUILanguage=2\r\n\r\n")
+      << "the earlier install stays";
   DeleteFileA(filler.c_str());
 }
 

@@ -64,6 +64,11 @@ Bytes SourceFile(const std::string &relative) {
   return ReadWholeFile(std::string("Z:") + VELLUMINE_SOURCE_DIR + "/" + relative);
 }
 
+Bytes PackedFile(const std::string &name) {
+  Bytes ours = SourceFile("payload/" + name);
+  return ours.empty() ? ReadWholeFile(std::string("Z:") + VELLUMINE_STANDIN_DIR + "/" + name) : ours;
+}
+
 ScopedAppInstance::ScopedAppInstance(HMODULE module) : saved(AppInstance) { AppInstance = module; }
 ScopedAppInstance::~ScopedAppInstance() { AppInstance = saved; }
 

@@ -27,6 +27,9 @@ Bytes Deflate(const Bytes &data);
 // A file of the source tree (payload/...), read through Wine's Z: drive.
 Bytes SourceFile(const std::string &relative);
 
+// The file the build packed under this name: ours from payload/, else the generated stand-in.
+Bytes PackedFile(const std::string &name);
+
 // While alive, AppInstance is the given module.
 struct ScopedAppInstance {
   HINSTANCE saved;

@@ -3,10 +3,11 @@
 # the Windows tests under Wine in one Xvfb: the 64-bit build on every host, the shipped 32-bit build wherever this
 # host runs 32-bit programs (scripts/host-kind.sh; VELLUMINE_64BIT_ONLY=1 forces the 64-bit-only path). The shipped
 # exe's Linux-side checks (PE hardening, reproducible build) run on every host. Installs what is missing first.
-# Usage: scripts/test.sh
+# Usage: scripts/test.sh [TIER...]   TIER: host, fuzz, wine (default: all three)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+asked=" ${*:-host fuzz wine} "
 bash scripts/deps.sh
 source scripts/host-kind.sh
 started=$(date +%s)
@@ -24,17 +25,30 @@ skip() { # name, reason
   skipped=$((skipped + 1))
 }
 
-echo "== host tier: portable code and tools (AddressSanitizer, UBSan)"
-cmake --preset host >/dev/null
-cmake --build --preset host
-ctest --preset host 2>&1 | tee build/host-tests.log
-tier "host" build/host-tests.log
+if [[ $asked == *" host "* ]]; then
+  echo "== host tier: portable code and tools (AddressSanitizer, UBSan)"
+  cmake --preset host >/dev/null
+  cmake --build --preset host
+  ctest --preset host 2>&1 | tee build/host-tests.log
+  tier "host" build/host-tests.log
+else
+  skip "host" "not asked for"
+fi
 
-echo "== fuzz tier: libFuzzer on the byte-level parsers, bounded time"
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
-ctest --test-dir build/fuzz --output-on-failure 2>&1 | tee build/fuzz-tests.log
-tier "fuzz" build/fuzz-tests.log
+if [[ $asked == *" fuzz "* ]]; then
+  echo "== fuzz tier: libFuzzer on the byte-level parsers, bounded time"
+  cmake --preset fuzz >/dev/null
+  cmake --build --preset fuzz
+  ctest --test-dir build/fuzz --output-on-failure 2>&1 | tee build/fuzz-tests.log
+  tier "fuzz" build/fuzz-tests.log
+else
+  skip "fuzz" "not asked for"
+fi
+if [[ $asked != *" wine "* ]]; then
+  skip "Wine tiers" "not asked for"
+  printf '%s\n' "${summary[@]}"
+  exit 0
+fi
 
 echo "== building VellumineSetup.exe and the Wine tests: win32 (shipped) and win64"
 for arch in win32 win64; do
@@ -55,20 +69,50 @@ drives=()
 for m in "${media[@]}"; do mkdir -p "build/usb/$m"; done
 unmount_media
 if mount -t tmpfs -o "size=64k,$owner" tmpfs build/usb/full 2>/dev/null; then
-  drives+=("f build/usb/full")
+  drives+=("f $root/build/usb/full")
   export VELLUMINE_FULL_DRIVE=F
   if mount -t tmpfs -o "size=1m,$owner" tmpfs build/usb/readonly && mkdir build/usb/readonly/Vellumine &&
     mount -o remount,ro build/usb/readonly; then
-    drives+=("g build/usb/readonly")
+    drives+=("g $root/build/usb/readonly")
     export VELLUMINE_READONLY_DRIVE=G
   fi
   if mount -t tmpfs -o "size=8m,$owner" tmpfs build/usb/tight; then
-    drives+=("i build/usb/tight")
+    drives+=("i $root/build/usb/tight")
     export VELLUMINE_TIGHT_DRIVE=I
   fi
 else
   skip "fault media" "cannot mount a tmpfs here; the full, write-protected and tight medium cases skip"
 fi
+
+# Simulated media (tests/media/fuse_medium.py), FUSE file systems mapped as drives where /dev/fuse and root allow:
+# J: reports 32 KiB clusters and has room for the install counted in 4 KiB clusters but not in its own; L: is a
+# counterfeit stick that keeps only its first 1 MiB; M: is failing flash that changes a byte of the dictionary on
+# reading; N: is honest and logs every fsync; O: refuses unbuffered opens.
+fuse_dirs=()
+mount_medium() { # letter, variable, name, options...
+  local letter=$1 variable=$2 name=$3 dir=$root/build/usb/$3 i
+  shift 3
+  mkdir -p "$dir"
+  rm -f "build/usb/$name.log"
+  /usr/bin/python3 tests/media/fuse_medium.py "$dir" --owner "${VELLUMINE_TEST_UID:-65534}" \
+    --log "$root/build/usb/$name.log" "$@" >"build/usb/$name.out" 2>&1 &
+  for i in $(seq 50); do mountpoint -q "$dir" && break; sleep 0.1; done
+  mountpoint -q "$dir" || { echo "note: the $name medium did not mount: $(tail -1 "build/usb/$name.out")"; return 1; }
+  fuse_dirs+=("$dir")
+  drives+=("${letter,,} $dir")
+  export "$variable=$letter"
+}
+unmount_fuse() { for d in "${fuse_dirs[@]}"; do umount "$d" 2>/dev/null || true; done; }
+for m in cluster counterfeit failing honest nodirect; do umount "build/usb/$m" 2>/dev/null || true; done
+if [ -e /dev/fuse ] && [ "$(id -u)" = 0 ] && mount_medium J VELLUMINE_CLUSTER_DRIVE cluster --cluster 32768 --capacity 5275648; then
+  mount_medium L VELLUMINE_COUNTERFEIT_DRIVE counterfeit --keep 1048576 || true
+  mount_medium M VELLUMINE_FAILING_DRIVE failing --flip cedict_ts.u8 || true
+  mount_medium N VELLUMINE_HONEST_DRIVE honest && export VELLUMINE_HONEST_LOG=$root/build/usb/honest.log
+  mount_medium O VELLUMINE_NODIRECT_DRIVE nodirect --refuse-direct || true
+else
+  skip "simulated media" "cannot mount FUSE file systems here (needs /dev/fuse and root); their cases skip"
+fi
+trap 'unmount_fuse; unmount_media; wine_env_stop' EXIT
 
 wine_tier() { # arch
   local arch=$1
@@ -86,7 +130,7 @@ wine_tier() { # arch
   wine_env_stop_prefix
   mkdir -p build/screenshots
   for f in "$VELLUMINE_USB"/screenshots/*.bmp; do
-    [ -f "$f" ] && /usr/bin/convert "$f" "build/screenshots/$arch-$(basename "${f%.bmp}").png"
+    if [ -f "$f" ]; then /usr/bin/convert "$f" "build/screenshots/$arch-$(basename "${f%.bmp}").png"; fi
   done
 }
 

@@ -1,6 +1,8 @@
 #include "install/preflight.h"
 
 #include <windows.h>
+
+#include <string.h>
 #include <zlib.h>
 
 #include "app/globals.h"
@@ -29,6 +31,38 @@ unsigned long long ExistingSize(const char *path) {
   if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return 0;
   return static_cast<unsigned long long>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+}
+
+// What a one-byte file takes on the install folder's volume, or 0 when that cannot be told. Wine reports 4 KiB
+// clusters for every volume, whatever the Unix file system allocates in; a file's own allocation shows that.
+unsigned long long ProbeAllocation() {
+  typedef BOOL(WINAPI * QueryFn)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+  FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileInformationByHandleEx");
+  char path[InstallDirSize];
+  if (!found || BoundedFormat(path, sizeof path, "%s\\vel~probe.tmp", InstallDir) >= static_cast<int>(sizeof path))
+    return 0;
+  QueryFn query;
+  static_assert(sizeof query == sizeof found, "function pointers");
+  memcpy(&query, &found, sizeof found);
+  HANDLE file = CreateFileA(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return 0;
+  DWORD written = 0;
+  FILE_STANDARD_INFO info = {};
+  int known = WriteFile(file, "v", 1, &written, nullptr) && query(file, FileStandardInfo, &info, sizeof info);
+  CloseHandle(file);
+  return known && info.AllocationSize.QuadPart > 0 ? static_cast<unsigned long long>(info.AllocationSize.QuadPart) : 0;
+}
+
+// The volume's allocation unit: 16 to 128 KiB on USB sticks, where 4 KiB would undercount. 0 when unknown.
+unsigned long long ClusterSize(const char *root) {
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+  if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+    return 0;
+  unsigned long long cluster = static_cast<unsigned long long>(sectorsPerCluster) * bytesPerSector;
+  unsigned long long probed = ProbeAllocation();
+  return probed > cluster ? probed : cluster;
 }
 
 void RowPath(const ManifestRow &row, char *path, size_t size) {
@@ -71,15 +105,11 @@ int CheckBeforeInstall() {
     ++rows;
   }
 
-  // Sizes round up to the volume's own clusters: 16 to 128 KiB on USB sticks, where 4 KiB would undercount.
+  // Sizes round up to the volume's own clusters.
   char root[4] = {InstallDir[0], ':', '\\', 0};
   ULARGE_INTEGER available;
-  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
-  if (!GetDiskFreeSpaceExA(root, &available, nullptr, nullptr) ||
-      !GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
-    return 0;
-  unsigned long long cluster = static_cast<unsigned long long>(sectorsPerCluster) * bytesPerSector;
-  if (cluster == 0)
+  unsigned long long cluster = ClusterSize(root);
+  if (!cluster || !GetDiskFreeSpaceExA(root, &available, nullptr, nullptr))
     return 0;
   unsigned long long margin = Margin > 2 * cluster ? Margin : 2 * cluster;
   return PeakInstallSpace(newSizes, oldSizes, rows, cluster) + margin <= available.QuadPart;

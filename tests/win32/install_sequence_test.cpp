@@ -226,4 +226,37 @@ TEST_F(InstallSequence, ReinstallOnADriveWithLittleRoom) {
   DeleteFileA(filler.c_str());
 }
 
+// A medium with 32 KiB clusters (a FUSE medium that scripts/test.sh maps as J: where it can mount one), with room
+// for the install counted in 4 KiB clusters but not in its own: nothing is written.
+TEST_F(InstallSequence, LargeClustersCountAgainstTheRoom) {
+  std::string dir = FaultInstallFolder("VELLUMINE_CLUSTER_DRIVE");
+  if (dir.empty())
+    GTEST_SKIP() << "no VELLUMINE_CLUSTER_DRIVE (scripts/test.sh could not mount a FUSE medium)";
+  // Wine reports 4 KiB clusters for every volume; the medium's own allocation shows in a file's.
+  std::string root = dir.substr(0, 3), probe = dir + "\\probe.bin";
+  DWORD sectors = 0, bytes = 0, freeClusters = 0, clusters = 0;
+  ASSERT_TRUE(GetDiskFreeSpaceA(root.c_str(), &sectors, &bytes, &freeClusters, &clusters));
+  ULARGE_INTEGER available;
+  ASSERT_TRUE(GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr));
+  ASSERT_TRUE(WriteWholeFile(probe, Bytes(1, 'p')));
+  HANDLE file = CreateFileA(probe.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  FILE_STANDARD_INFO info = {};
+  EXPECT_TRUE(GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info));
+  CloseHandle(file);
+  DeleteFileA(probe.c_str());
+  ASSERT_EQ(info.AllocationSize.QuadPart, 32768) << "one cluster of the medium's 32 KiB";
+  unsigned long long at4k = 0, at32k = 0;
+  for (const ManifestRow &row : Manifest) {
+    unsigned long long size = row.where == InFolder ? PackedFile(row.destination).size() : 0;
+    at4k += (size + 4095) / 4096 * 4096;
+    at32k += (size + 32767) / 32768 * 32768;
+  }
+  unsigned long long room = available.QuadPart;
+  ASSERT_GT(room, at4k + 65536) << "room for the install in 4 KiB clusters";
+  ASSERT_LT(room, at32k) << "but not in 32 KiB ones";
+  EXPECT_EQ(Install(dir, 1), 0);
+  EXPECT_EQ(Positions, std::vector<int>({10}));
+  EXPECT_TRUE(FilesIn(dir).empty());
+}
+
 } // namespace

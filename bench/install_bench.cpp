@@ -42,7 +42,7 @@ int Ours(const char *dir) {
   int installed = RunInstall();
   double elapsed = Now() - start;
   printf("ours %.2f ms peak_working_set %lu\n", elapsed, static_cast<unsigned long>(PeakWorkingSet()));
-  return installed ? 0 : 1;
+  return installed == InstallSucceeded ? 0 : 1;
 }
 
 int Inflate() {

@@ -70,6 +70,7 @@ add_library(vwin STATIC
   src/install/install_sequence.cpp
   src/install/settings_entry.cpp
   src/install/preflight.cpp
+  src/install/read_back.cpp
   src/wizard/wizard_dialog.cpp
   src/wizard/wizard_pages.cpp
   src/wizard/install_command.cpp

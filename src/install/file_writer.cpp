@@ -34,8 +34,10 @@ int WriteWholeFile(const char *path, const void *data, unsigned long length, DWO
   }
   DWORD written = 0;
   BOOL wrote = length == 0 || WriteFile(file, data, length, &written, nullptr);
+  // On the medium before it counts as written, not in a cache that a pulled stick loses.
+  BOOL flushed = wrote && FlushFileBuffers(file);
   BOOL closed = CloseHandle(file);
-  if (wrote && closed && written == length) {
+  if (wrote && flushed && closed && written == length) {
     if (attributes & FILE_ATTRIBUTE_READONLY)
       SetFileAttributesA(path, attributes);
     return 1;

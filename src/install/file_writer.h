@@ -9,7 +9,8 @@ enum { FileAttributeBits = 0x1 | 0x2 }; // read-only, hidden
 // What the temporary file's name adds to the destination's.
 #define TemporarySuffix ".vel~"
 
-// Replaces the file at path (or creates it) with exactly length bytes of data. It ends with the read-only and
+// Replaces the file at path (or creates it) with exactly length bytes of data, flushed to the medium before it
+// counts as written (a replaced file's temporary copy before the rename). It ends with the read-only and
 // hidden bits of attributes; a replaced file keeps the earlier file's other bits, a new one has none of its own.
 // Returns 1, or 0 with the earlier file unchanged (bytes and attributes) and nothing partial or temporary left.
 // A temporary file that an interrupted install left beside path is removed. The folder must exist; none is made.

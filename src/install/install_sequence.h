@@ -3,11 +3,16 @@
 
 enum { PayloadBufferSize = 4 * 1024 * 1024 };
 
+// The outcomes of RunInstall.
+enum InstallResult { InstallFailed = 0, InstallSucceeded = 1, InstallUnverified = 2 };
+
 // Installs the whole manifest into InstallDir (which must exist) and records UiLanguage, moving the wizard's
 // progress bar through 10, 20, 25, 45, 75, 90 and 100. Before the first file, with the bar at 10, checks the store
-// and the room on the drive, and writes nothing when either fails. Returns 1 when every file the store carries was
-// written and the language recorded; 0 at the first failure, with the bar left where it stands. Processes no
-// window messages.
+// and the room on the drive, and writes nothing when either fails. Every file is flushed to the medium as it is
+// written; before the bar reaches 100 every file is read back from the medium and compared with what was written.
+// Returns InstallSucceeded when every file the store carries was written, the language recorded and all of it
+// read back as written; InstallFailed at the first failure and InstallUnverified when the drive gave back other
+// bytes, with the bar left where it stands and the files where they are. Processes no window messages.
 int RunInstall();
 
 #endif

@@ -9,22 +9,13 @@
 #include "base/bounded_format.h"
 #include "install/install_sequence.h"
 #include "install/manifest.h"
+#include "store/payload_store.h"
 #include "store/store_index.h"
 
 namespace {
 
 // The settings file's rewrite and the file system's own needs: 64 KiB, or two clusters where those are larger.
 const unsigned long long Margin = 64 * 1024;
-
-// The stored bytes of a "TEXT" entry, or null when the store does not carry it.
-const unsigned char *EntryBytes(unsigned short id, DWORD *size) {
-  HRSRC found = FindResourceA(AppInstance, MAKEINTRESOURCEA(id), "TEXT");
-  if (!found)
-    return nullptr;
-  *size = SizeofResource(AppInstance, found);
-  HGLOBAL loaded = LoadResource(AppInstance, found);
-  return loaded ? static_cast<const unsigned char *>(LockResource(loaded)) : nullptr;
-}
 
 unsigned long long ExistingSize(const char *path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -65,41 +56,43 @@ unsigned long long ClusterSize(const char *root) {
   return probed > cluster ? probed : cluster;
 }
 
-void RowPath(const ManifestRow &row, char *path, size_t size) {
+} // namespace
+
+void ManifestRowPath(const ManifestRow &row, char *path, size_t size) {
   if (row.where == InFolder)
     BoundedFormat(path, size, "%s\\%s", InstallDir, row.destination);
   else
     BoundedFormat(path, size, row.destination, InstallDir[0]);
 }
 
-} // namespace
-
-int CheckBeforeInstall() {
+int LoadStoreIndex(StoreIndexEntry *index, int capacity) {
   HRSRC found = FindResourceA(AppInstance, MAKEINTRESOURCEA(StoreIndexId), STORE_INDEX_TYPE);
   HGLOBAL loaded = found ? LoadResource(AppInstance, found) : nullptr;
-  const unsigned char *indexBytes = loaded ? static_cast<const unsigned char *>(LockResource(loaded)) : nullptr;
-  if (!indexBytes)
-    return 0;
+  const unsigned char *bytes = loaded ? static_cast<const unsigned char *>(LockResource(loaded)) : nullptr;
+  return bytes ? ParseStoreIndex(bytes, SizeofResource(AppInstance, found), index, capacity) : -1;
+}
+
+int CheckBeforeInstall() {
   StoreIndexEntry index[ManifestRowCount];
-  int count = ParseStoreIndex(indexBytes, SizeofResource(AppInstance, found), index, ManifestRowCount);
+  int count = LoadStoreIndex(index, ManifestRowCount);
   if (count < 0)
     return 0;
 
   unsigned long long newSizes[ManifestRowCount], oldSizes[ManifestRowCount];
   int rows = 0;
   for (const ManifestRow &row : Manifest) {
-    DWORD size = 0;
-    const unsigned char *bytes = EntryBytes(row.id, &size);
+    unsigned long size = 0;
+    const unsigned char *bytes = PayloadEntry(row.id, &size);
     const StoreIndexEntry *entry = FindIndexEntry(index, count, row.id);
     if (!bytes && !entry)
       continue; // not carried by this build: the install skips it
     // The index is the build's record of what it carries: an entry it lists that is gone, or one it does not
     // list, is damage; so is one that cannot fit the payload buffer.
-    if (!bytes || !entry || entry->storedSize != size || entry->crc != crc32(0, bytes, size) ||
+    if (!bytes || !entry || entry->storedSize != size || entry->crc != crc32(0, bytes, static_cast<uInt>(size)) ||
         entry->inflatedSize > static_cast<unsigned long>(PayloadBufferSize))
       return 0;
     char path[InstallDirSize];
-    RowPath(row, path, sizeof path);
+    ManifestRowPath(row, path, sizeof path);
     newSizes[rows] = entry->inflatedSize;
     oldSizes[rows] = ExistingSize(path);
     ++rows;

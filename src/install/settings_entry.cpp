@@ -1,6 +1,7 @@
 #include "install/settings_entry.h"
 
 #include <stdlib.h>
+#include <string.h>
 #include <windows.h>
 
 #include "app/globals.h"
@@ -30,7 +31,7 @@ char *ReadSettings(const char *path, DWORD *length) {
   return text;
 }
 
-int RecordLanguage(const char *path) {
+int RecordLanguage(const char *path, unsigned char *copy, unsigned long copyCapacity, unsigned long *copied) {
   DWORD length = 0;
   char *text = ReadSettings(path, &length);
   if (!text)
@@ -38,8 +39,13 @@ int RecordLanguage(const char *path) {
   size_t capacity = EditedSettingsCapacity(length);
   char *edited = static_cast<char *>(malloc(capacity));
   size_t editedLength = edited ? EditUiLanguage(text, length, UiLanguage, edited, capacity) : 0;
-  int written = editedLength && ReplaceFileContents(path, edited, static_cast<unsigned long>(editedLength),
-                                                    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  int written = editedLength && (!copy || editedLength <= copyCapacity) &&
+                ReplaceFileContents(path, edited, static_cast<unsigned long>(editedLength),
+                                    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  if (written && copy) {
+    memcpy(copy, edited, editedLength);
+    *copied = static_cast<unsigned long>(editedLength);
+  }
   free(edited);
   free(text);
   return written;
@@ -47,13 +53,13 @@ int RecordLanguage(const char *path) {
 
 } // namespace
 
-int WriteUiLanguage() {
+int WriteUiLanguage(unsigned char *copy, unsigned long capacity, unsigned long *copied) {
   char path[InstallDirSize];
-  if (BoundedFormat(path, sizeof path, "%s\\QuorbixUI.ini", InstallDir) >= static_cast<int>(sizeof path))
+  if (BoundedFormat(path, sizeof path, "%s\\%s", InstallDir, SettingsFileName) >= static_cast<int>(sizeof path))
     return 0;
   if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
     return 0;
-  int written = RecordLanguage(path);
+  int written = RecordLanguage(path, copy, capacity, copied);
   DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES)
     SetFileAttributesA(path, attributes | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);

@@ -5,17 +5,22 @@
 
 #include "app/globals.h"
 
-int InflatePayload(unsigned short id, unsigned char *buffer, unsigned long capacity, unsigned long *length) {
+const unsigned char *PayloadEntry(unsigned short id, unsigned long *size) {
   HRSRC found = FindResourceA(AppInstance, MAKEINTRESOURCEA(id), "TEXT");
   if (!found)
-    return 0;
+    return nullptr;
   HGLOBAL loaded = LoadResource(AppInstance, found);
-  const void *data = loaded ? LockResource(loaded) : nullptr;
-  DWORD size = SizeofResource(AppInstance, found);
+  *size = SizeofResource(AppInstance, found);
+  return loaded ? static_cast<const unsigned char *>(LockResource(loaded)) : nullptr;
+}
+
+int InflatePayload(unsigned short id, unsigned char *buffer, unsigned long capacity, unsigned long *length) {
+  unsigned long size = 0;
+  const unsigned char *data = PayloadEntry(id, &size);
   if (!data)
     return 0;
   uLongf produced = capacity;
-  if (uncompress(buffer, &produced, static_cast<const Bytef *>(data), size) != Z_OK)
+  if (uncompress(buffer, &produced, data, size) != Z_OK)
     return 0;
   *length = produced;
   return 1;

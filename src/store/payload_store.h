@@ -3,6 +3,9 @@
 
 // The payload store: the executable's resources of type "TEXT", each one zlib stream under a 16-bit identifier.
 
+// The stored bytes of entry id (one zlib stream) and their count, or null when the store lacks it.
+const unsigned char *PayloadEntry(unsigned short id, unsigned long *size);
+
 // Inflates entry id into buffer (capacity bytes). Returns 1 and the inflated byte count in *length, or 0 when the
 // entry is missing, damaged or larger than capacity (the buffer's content is then unspecified).
 int InflatePayload(unsigned short id, unsigned char *buffer, unsigned long capacity, unsigned long *length);

@@ -13,6 +13,10 @@ const char *const FailureChinese = "安装失败！请检查一下系统后，�
 const char *const FailureEnglish =
     "Installation failed. Please check your system (quit all Tarvo applications) and try again.";
 
+const char *const VerifyChinese = "写入U盘的文件读回不一致，U盘可能已损坏或为假冒扩容盘。请换一个U盘再安装。";
+const char *const VerifyEnglish =
+    "The drive did not give back what was written: it may be faulty or counterfeit. Please try another drive.";
+
 const char *const LabelOk = "确认 OK";
 const char *const LabelCancel = "取消 Cancel";
 const char *const LabelBack = "退一步 Back";
@@ -34,11 +38,12 @@ const char *const LabelAutoStart = "开机时自动启动？(Auto-start on boot)
 
 namespace {
 const char *const Texts[] = {
-    MemoryChinese,       MemoryEnglish,    DriveChinese,     DriveEnglish,     FolderChinese,  FolderEnglishFormat,
-    FolderEnglishReason, SuccessChinese,   SuccessEnglish,   FailureChinese,   FailureEnglish, LabelOk,
-    LabelCancel,         LabelBack,        LabelYes,         LabelNo,          LabelNext,      LabelAgreeInstall,
-    LabelBrowse,         LabelInstallPath, LabelDirectories, LabelBrand,       LabelDrives,    LabelEdition,
-    LabelInstaller,      LabelUsbHint,     LabelLanguage,    LabelDesktopIcon, LabelAutoStart};
+    MemoryChinese,       MemoryEnglish,     DriveChinese,   DriveEnglish,     FolderChinese,    FolderEnglishFormat,
+    FolderEnglishReason, SuccessChinese,    SuccessEnglish, FailureChinese,   FailureEnglish,   VerifyChinese,
+    VerifyEnglish,       LabelOk,           LabelCancel,    LabelBack,        LabelYes,         LabelNo,
+    LabelNext,           LabelAgreeInstall, LabelBrowse,    LabelInstallPath, LabelDirectories, LabelBrand,
+    LabelDrives,         LabelEdition,      LabelInstaller, LabelUsbHint,     LabelLanguage,    LabelDesktopIcon,
+    LabelAutoStart};
 } // namespace
 
 const char *const *const AllTexts = Texts;

@@ -10,6 +10,7 @@ extern const char *const DriveChinese, *const DriveEnglish;
 extern const char *const FolderChinese, *const FolderEnglishFormat, *const FolderEnglishReason;
 extern const char *const SuccessChinese, *const SuccessEnglish;
 extern const char *const FailureChinese, *const FailureEnglish;
+extern const char *const VerifyChinese, *const VerifyEnglish; // the drive did not give back what was written
 
 // Labels of the owner-drawn buttons and of the check boxes.
 extern const char *const LabelOk, *const LabelCancel, *const LabelBack, *const LabelYes, *const LabelNo;

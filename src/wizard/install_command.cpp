@@ -62,8 +62,10 @@ void AgreeAndInstall(HWND window) {
   PointerToWizard();
   int installed = RunInstall();
   WaitFromStart(start);
-  if (installed)
+  if (installed == InstallSucceeded)
     ShowMessageDialog(SuccessChinese, SuccessEnglish, MessageOk, window);
+  else if (installed == InstallUnverified)
+    ShowMessageDialog(VerifyChinese, VerifyEnglish, MessageOk, window);
   else
     ShowMessageDialog(FailureChinese, FailureEnglish, MessageOk, window);
   WizardPage = -1;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "install/manifest.h"
 #include "installer_session.h"
 #include "resources/resource_ids.h"
 #include "ui/texts.h"
@@ -309,16 +310,19 @@ TEST(Install, SecondRunOverAnInstalledDrive) {
 TEST(Install, FaultsGiveTheirMessagesAndLeaveNothingPartial) {
   struct Fault {
     const char *variable, *drive; // the drive, or the variable naming it
-    const char *english;
+    const char *chinese, *english;
   } faults[] = {
-      {nullptr, "Q", "Cannot create folder! Please check folder path."},
-      {"VELLUMINE_READONLY_DRIVE", nullptr, FailureEnglish},
-      {"VELLUMINE_FULL_DRIVE", nullptr, FailureEnglish},
+      {nullptr, "Q", nullptr, "Cannot create folder! Please check folder path."},
+      {"VELLUMINE_READONLY_DRIVE", nullptr, FailureChinese, FailureEnglish},
+      {"VELLUMINE_FULL_DRIVE", nullptr, FailureChinese, FailureEnglish},
+      // FUSE media that lie: a counterfeit stick that keeps only its first MiB, failing flash
+      {"VELLUMINE_COUNTERFEIT_DRIVE", nullptr, VerifyChinese, VerifyEnglish},
+      {"VELLUMINE_FAILING_DRIVE", nullptr, VerifyChinese, VerifyEnglish},
   };
   for (const Fault &f : faults) {
     std::string drive = f.drive ? f.drive : FaultDrive(f.variable);
     if (drive.empty()) {
-      std::cout << "skipped: no " << f.variable << " (scripts/test.sh could not mount a tmpfs)\n";
+      std::cout << "skipped: no " << f.variable << " (scripts/test.sh could not mount that medium)\n";
       continue;
     }
     if (f.variable && std::string(f.variable) == "VELLUMINE_FULL_DRIVE")
@@ -328,8 +332,8 @@ TEST(Install, FaultsGiveTheirMessagesAndLeaveNothingPartial) {
     ToLicence(s, drive.c_str());
     ShownMessage m = s.MessageAfter(IDC_NEXT, 60000);
     EXPECT_EQ(m.english, f.english) << drive;
-    if (f.english == FailureEnglish) {
-      EXPECT_EQ(m.chinese, FailureChinese);
+    if (f.chinese) {
+      EXPECT_EQ(m.chinese, f.chinese);
       EXPECT_EQ(s.WaitForExit(), 0);
     } else {
       ExpectPage(s, 2);
@@ -338,6 +342,30 @@ TEST(Install, FaultsGiveTheirMessagesAndLeaveNothingPartial) {
     }
     // Nothing partial: no temporary file left.
     EXPECT_TRUE(FilesIn(drive + ":\\Vellumine", "*.vel~").empty()) << drive;
+  }
+}
+
+// An honest medium behind FUSE (scripts/test.sh maps it where it can): the install succeeds, and the medium's log
+// shows an fsync of every installed file, or of its temporary copy, during this run.
+TEST(Install, HonestMediumIsFlushedAndVerifies) {
+  std::string drive = FaultDrive("VELLUMINE_HONEST_DRIVE");
+  const char *log = getenv("VELLUMINE_HONEST_LOG");
+  if (drive.empty() || !log)
+    GTEST_SKIP() << "no VELLUMINE_HONEST_DRIVE (scripts/test.sh could not mount a FUSE medium)";
+  std::string logPath = std::string("Z:") + log;
+  size_t before = ReadFileText(logPath.c_str()).size();
+  InstallerSession s;
+  ASSERT_TRUE(s.Start());
+  ToLicence(s, drive.c_str());
+  EXPECT_EQ(s.MessageAfter(IDC_NEXT, 60000).english, SuccessEnglish);
+  EXPECT_EQ(s.WaitForExit(), 0);
+  std::string flushed = ReadFileText(logPath.c_str()).substr(before);
+  for (const ManifestRow &row : Manifest) {
+    if (row.where != InFolder)
+      continue;
+    std::string name = std::string("fsync /Vellumine/") + row.destination;
+    EXPECT_TRUE(flushed.find(name + "\n") != std::string::npos || flushed.find(name + ".vel~\n") != std::string::npos)
+        << row.destination;
   }
 }
 

@@ -8,8 +8,7 @@ and none is served from the kernel's cache. It can lie on purpose, as real stick
     --keep BYTES        counterfeit: keeps only the first BYTES written in all and reads back zeros after them,
                         while reporting the whole capacity as free
     --flip NAME         failing flash: one byte of the file NAME is served changed on reading
-    --refuse-direct     refuses opens with O_DIRECT (unbuffered reads), with EINVAL
-    --log FILE          appends one line per fsync ("fsync /path") and per refused open
+    --log FILE          appends one line per fsync ("fsync /path")
     --owner UID         owner of the root folder (the unprivileged user Wine runs as)
 
 A folder takes one cluster, as on FAT. Files belong to the user who creates them, and the kernel checks permissions against their mode bits
@@ -166,11 +165,6 @@ class Medium(Operations):
             return 0
 
     # -- contents
-    def check_open(self, path, flags):
-        if self.args.refuse_direct and flags & os.O_DIRECT:
-            self.log("refused O_DIRECT " + path)
-            raise FuseOSError(errno.EINVAL)
-
     def create(self, path, mode, fi=None):
         with self.mutex:
             self.make(path, stat.S_IFREG | (mode & 0o7777))
@@ -178,7 +172,6 @@ class Medium(Operations):
 
     def open(self, path, flags):
         with self.mutex:
-            self.check_open(path, flags)
             self.node(path)
             return 0
 
@@ -236,7 +229,6 @@ def main():
     parser.add_argument("--capacity", type=int, default=64 << 20)
     parser.add_argument("--keep", type=int)
     parser.add_argument("--flip")
-    parser.add_argument("--refuse-direct", action="store_true")
     parser.add_argument("--log")
     parser.add_argument("--owner", type=int, default=0)
     args = parser.parse_args()

@@ -90,9 +90,14 @@ TEST_F(ButtonPainter, LabelOriginsAlignmentAndPressedShift) {
     const char *label;
     int centred, framed, width;
   } cases[] = {
-      {1006, LabelInstallPath, 0, 0, 100}, {1008, LabelDirectories, 0, 0, 100}, {1010, LabelDrives, 0, 0, 100},
-      {1016, LabelUsbHint, 0, 0, 100},     {1017, LabelLanguage, 1, 0, 100},    {1012, LabelInstaller, 1, 0, 100},
-      {1017, LabelLanguage, 1, 0, 300},
+      // the table's texts, written out here (this file's literals are GBK bytes, as the installer's)
+      {1006, "安装路径： (Install Path)", 0, 0, 100},
+      {1008, "路径 (Directories):", 0, 0, 100},
+      {1010, "磁盘 (Drives):", 0, 0, 100},
+      {1016, "Please replace @ with USB drive letter. 请将以上@换成USB盘号.", 0, 0, 100},
+      {1017, "User Interface Language 用户界面语言", 1, 0, 100},
+      {1012, "安装程序", 1, 0, 100},
+      {1017, "User Interface Language 用户界面语言", 1, 0, 300},
   };
   for (const Case &c : cases)
     for (UINT state : {0u, static_cast<UINT>(ODS_SELECTED)}) {

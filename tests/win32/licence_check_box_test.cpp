@@ -67,8 +67,15 @@ TEST_F(LicenceList, LongLinesAreCutAtACharacterBoundary) {
     even += "字";
   AddLicenceLine(list, even.c_str());
   EXPECT_EQ(SendMessageA(list, LB_GETTEXTLEN, 1, 0), 258) << "a two-byte character is not split";
-  Surface drawn(300, 23);
-  PaintItem(drawn, 0, 0); // fits the item buffer
+  // The 259 bytes drawn are the line's first 259: "A" and then 汉 after 汉 from x = 2 + the width of "A".
+  Surface drawn(300, 23, RGB(10, 20, 30)), expected(300, 23, GetSysColor(COLOR_WINDOW));
+  PaintItem(drawn, 0, 0);
+  SIZE a = {};
+  GetTextExtentPoint32A(expected.dc, "A", 1, &a);
+  DrawMixedText(expected.dc, 2, 2, "A");
+  for (int x = 2 + a.cx; x < 300; x += 16)
+    DrawMixedText(expected.dc, x, 2, "汉");
+  EXPECT_EQ(FirstDifference(drawn, expected), "");
   MEASUREITEMSTRUCT measure = {};
   measure.CtlID = IDC_LICENCE_LIST;
   EXPECT_TRUE(MeasureLicenceItem(&measure));
@@ -103,8 +110,22 @@ TEST_F(CheckBoxes, GlyphStatesAndGeometry) {
     int labelX;
     const char *label;
   } cases[] = {
-      {IDC_DESKTOP_ICON, BS_AUTOCHECKBOX, BST_UNCHECKED, TRUE, {2, 4, 17, 18}, 0, 32, LabelDesktopIcon},
-      {IDC_DESKTOP_ICON, BS_AUTOCHECKBOX, BST_CHECKED, TRUE, {2, 4, 17, 18}, DFCS_CHECKED, 32, LabelDesktopIcon},
+      {IDC_DESKTOP_ICON,
+       BS_AUTOCHECKBOX,
+       BST_UNCHECKED,
+       TRUE,
+       {2, 4, 17, 18},
+       0,
+       32,
+       "建立桌面图标？  (Place an icon on Desktop)"},
+      {IDC_DESKTOP_ICON,
+       BS_AUTOCHECKBOX,
+       BST_CHECKED,
+       TRUE,
+       {2, 4, 17, 18},
+       DFCS_CHECKED,
+       32,
+       "建立桌面图标？  (Place an icon on Desktop)"},
       {IDC_AUTOSTART,
        BS_CHECKBOX,
        BST_CHECKED,
@@ -112,8 +133,15 @@ TEST_F(CheckBoxes, GlyphStatesAndGeometry) {
        {2, 4, 17, 18},
        DFCS_CHECKED | DFCS_INACTIVE,
        32,
-       LabelAutoStart},
-      {IDC_AUTOSTART, BS_AUTO3STATE, BST_INDETERMINATE, TRUE, {-1, 1, 20, 24}, 0, 41, LabelAutoStart},
+       "开机时自动启动？(Auto-start on boot)"},
+      {IDC_AUTOSTART,
+       BS_AUTO3STATE,
+       BST_INDETERMINATE,
+       TRUE,
+       {-1, 1, 20, 24},
+       0,
+       41,
+       "开机时自动启动？(Auto-start on boot)"},
       {IDC_AUTOSTART,
        BS_AUTORADIOBUTTON,
        BST_CHECKED,
@@ -121,7 +149,7 @@ TEST_F(CheckBoxes, GlyphStatesAndGeometry) {
        {-1, 1, 20, 24},
        DFCS_BUTTONRADIO | DFCS_CHECKED,
        41,
-       LabelAutoStart},
+       "开机时自动启动？(Auto-start on boot)"},
       {4242, BS_AUTOCHECKBOX, BST_UNCHECKED, TRUE, {2, 4, 17, 18}, 0, 32, "Own text"},
   };
   for (const Case &c : cases) {

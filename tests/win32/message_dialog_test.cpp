@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -8,7 +9,6 @@
 #include "paint_harness.h"
 #include "resources/resource_ids.h"
 #include "ui/message_dialog.h"
-#include "ui/message_layout.h"
 #include "ui/texts.h"
 
 namespace {
@@ -42,13 +42,63 @@ RECT ChildRect(HWND dialog, int id) {
   return r;
 }
 
-// The layout computed from the same measurements and metrics, taken afresh from the open dialog.
-MessageLayout Expected(HWND dialog, const char *chinese, const char *english, int buttons) {
-  return ComputeMessageLayout(MeasureMessageLayout(dialog, chinese, english, buttons));
+// The text's width in the dialog's own drawing context: 16 for each two-byte character, each single-byte
+// character as wide as the font makes it.
+int Width(HDC dc, const char *text) {
+  int width = 0;
+  for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p) {
+    SIZE one = {};
+    if (*p >= 0x80 && p[1])
+      width += 16, ++p;
+    else if (GetTextExtentPoint32A(dc, reinterpret_cast<const char *>(p), 1, &one))
+      width += one.cx;
+  }
+  return width;
+}
+
+struct Want {
+  int x, y, width, height, firstId, secondId, firstX, firstY, secondX, secondY, englishHeight;
+};
+
+// The layout's rules, evaluated here from the open dialog's metrics: W = max(cw, ew) + 2 x frame, plus 2 x bh
+// when the Chinese line is shorter than 81 bytes; H = 3 x (16 + bh) + 2 x eh; the window and the buttons are
+// centred on W and H, the window at least 2 (one button) or 3 (two) button widths wide.
+Want Expected(HWND dialog, const char *chinese, const char *english, int buttons) {
+  HDC dc = GetDC(dialog);
+  SIZE e = {};
+  if (*english)
+    GetTextExtentPoint32A(dc, english, static_cast<int>(strlen(english)), &e);
+  int cw = Width(dc, chinese);
+  ReleaseDC(dialog, dc);
+  RECT button;
+  GetClientRect(GetDlgItem(dialog, buttons == 4 ? IDYES : IDOK), &button);
+  int bw = button.right, bh = button.bottom;
+  int w = (cw > e.cx ? cw : e.cx) + 2 * GetSystemMetrics(SM_CXDLGFRAME) + (strlen(chinese) < 81 ? 2 * bh : 0);
+  int h = 3 * (16 + bh) + 2 * e.cy;
+  int least = (buttons == 0 ? 2 : 3) * bw;
+  Want want = {(GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - h) / 2,
+               w > least ? w : least,
+               h + GetSystemMetrics(SM_CYCAPTION),
+               IDOK,
+               0,
+               (w - bw) / 2,
+               h - 2 * bh,
+               0,
+               0,
+               2 * e.cy};
+  if (buttons != 0) {
+    want.firstId = buttons == 4 ? IDYES : IDOK;
+    want.secondId = buttons == 4 ? IDNO : IDCANCEL;
+    want.firstX = (w - 7 * bw / 3) / 2;
+    want.secondX = want.firstX + 4 * bw / 3;
+    want.firstY = want.secondY = h - 3 * bh / 2;
+  }
+  return want;
 }
 
 void CheckLayout(HWND dialog, const char *chinese, const char *english, int buttons) {
-  MessageLayout want = Expected(dialog, chinese, english, buttons);
+  Want want = Expected(dialog, chinese, english, buttons);
   RECT window;
   GetWindowRect(dialog, &window);
   EXPECT_EQ(window.left, want.x);
@@ -100,6 +150,7 @@ TEST_F(MessageDialog, LaysItselfOutForEachButtonSet) {
       {"是否继续安装？", "Go on with the install?", 4, "message_yes_no"},
       {"是否继续安装？", "Go on with the install?", 1, "message_ok_cancel"},
       {MemoryChinese, "", 0, nullptr},
+      {VerifyChinese, VerifyEnglish, 0, "message_verify"},
   };
   for (const Case &c : cases) {
     int result = Show(c.chinese, c.english, c.buttons, [&](HWND dialog) {
@@ -118,12 +169,14 @@ TEST_F(MessageDialog, LaysItselfOutForEachButtonSet) {
 TEST_F(MessageDialog, ChineseLineOf81BytesHasNoMargin) {
   std::string chinese(81, 'M');
   std::string shorter(80, 'M');
-  int wide81 = 0, wide80 = 0;
+  int wide81 = 0, wide80 = 0, buttonHeight = 0;
   Show(chinese.c_str(), "", 0, [&](HWND d) {
     CheckLayout(d, chinese.c_str(), "", 0);
     RECT r;
     GetWindowRect(d, &r);
     wide81 = r.right - r.left;
+    GetClientRect(GetDlgItem(d, IDOK), &r);
+    buttonHeight = r.bottom;
     PostMessageA(d, WM_COMMAND, IDOK, 0);
   });
   Show(shorter.c_str(), "", 0, [&](HWND d) {
@@ -132,8 +185,15 @@ TEST_F(MessageDialog, ChineseLineOf81BytesHasNoMargin) {
     wide80 = r.right - r.left;
     PostMessageA(d, WM_COMMAND, IDOK, 0);
   });
+  // The 80-byte line keeps its side margins of one button height; the 81-byte one, one 'M' wider, has none.
+  HWND owner = CreateWindowA("STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HDC dc = GetDC(owner);
+  SIZE m = {};
+  GetTextExtentPoint32A(dc, "M", 1, &m);
+  ReleaseDC(owner, dc);
+  DestroyWindow(owner);
   EXPECT_GT(wide80, 0);
-  EXPECT_GT(wide81, 0);
+  EXPECT_EQ(wide80 - wide81, 2 * buttonHeight - m.cx);
 }
 
 TEST_F(MessageDialog, EscapeAndCloseReturnCancelAndOtherCommandsAreIgnored) {

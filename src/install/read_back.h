@@ -1,0 +1,26 @@
+#ifndef VELLUMINE_INSTALL_READ_BACK_H
+#define VELLUMINE_INSTALL_READ_BACK_H
+
+// Reading an installed file back from the medium, past the system's cache, to see that the drive kept what was
+// written: USB sticks can be counterfeit (they drop what lies past their real size), worn, or still hold the last
+// files in a write cache.
+
+#include <windows.h>
+
+// How files are opened for reading back: CreateFileA, or what a test puts in its place (a file system that
+// refuses unbuffered opens, which Wine never passes on to Linux).
+typedef HANDLE(WINAPI *ReadBackOpenFn)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+extern ReadBackOpenFn ReadBackOpen;
+
+// Reads the whole file at path with unbuffered, whole-sector reads into work (capacity bytes, any alignment; it
+// needs at least two 4 KiB pages), falling back to an ordinary read where the file system refuses unbuffered
+// opens. Returns 1 with its length and Adler-32 (zlib's, from 1), or 0 when it cannot be opened or read.
+int ReadBackDigest(const char *path, unsigned char *work, unsigned long capacity, unsigned long *length,
+                   unsigned long *adler);
+
+// Whether the file at path holds exactly the length bytes of expected, read back as above. work must not overlap
+// expected.
+int ReadBackEquals(const char *path, const unsigned char *expected, unsigned long length, unsigned char *work,
+                   unsigned long capacity);
+
+#endif

@@ -84,10 +84,18 @@ set(installer_resource_files ${store_dir}/payload.rc ${CMAKE_SOURCE_DIR}/src/res
     ${CMAKE_SOURCE_DIR}/src/resources/app.manifest ${CMAKE_SOURCE_DIR}/src/resources/app.ico
     ${CMAKE_SOURCE_DIR}/src/resources/resource_ids.h)
 set_source_files_properties(src/resources/installer.rc PROPERTIES OBJECT_DEPENDS "${installer_resource_files}")
-add_executable(VellumineSetup WIN32 src/app/main.cpp src/resources/installer.rc)
+# The version details, from project()'s version, compiled with the UTF-8 code page (strings stored as UTF-16).
+configure_file(src/resources/version.rc.in ${CMAKE_BINARY_DIR}/version.rc @ONLY)
+set_source_files_properties(${CMAKE_BINARY_DIR}/version.rc PROPERTIES COMPILE_OPTIONS "-c;65001")
+add_executable(VellumineSetup WIN32 src/app/main.cpp src/resources/installer.rc ${CMAKE_BINARY_DIR}/version.rc)
 target_include_directories(VellumineSetup PRIVATE ${resource_includes})
 add_dependencies(VellumineSetup payload_store)
 target_link_libraries(VellumineSetup PRIVATE vwin)
+# The installer as published, in release/: signed when a certificate is given (scripts/release.sh), and SHA256SUMS.
+add_custom_target(release ALL
+  COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/release.sh $<TARGET_FILE:VellumineSetup> ${CMAKE_BINARY_DIR}/release
+  DEPENDS VellumineSetup
+  COMMENT "Publishing VellumineSetup.exe and SHA256SUMS in release/")
 
 add_subdirectory(tests/win32)
 add_subdirectory(tests/e2e)

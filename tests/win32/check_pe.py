@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The shipped VellumineSetup.exe's hardening, read from the Linux side (so also where it cannot run): its machine
 type, a GUI subsystem, ASLR with a real relocation table, DEP, no build time in the header, imports from system
-DLLs only and the asInvoker manifest.   check_pe.py EXE i386|amd64"""
+DLLs only, the asInvoker manifest, and the version details in English and Chinese (Simplified).
+    check_pe.py EXE i386|amd64 VERSION"""
 import sys
 
 import pefile
@@ -11,7 +12,39 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comdlg32.dll", "comct
 MACHINES = {"i386": (0x14C, 0x10B), "amd64": (0x8664, 0x20B)}
 
 
-def failures(path, machine):
+# Properties > Details, as the build must give them: the two string blocks, UTF-16 in the file.
+DETAILS = {
+    "040904b0": {"ProductName": "Vellumine", "FileDescription": "Vellumine Installer",
+                 "OriginalFilename": "VellumineSetup.exe", "LegalCopyright": "Copyright (C) the author of Vellumine",
+                 "CompanyName": "The author of Vellumine", "InternalName": "VellumineSetup"},
+    "080404b0": {"ProductName": "Vellumine", "FileDescription": "Vellumine 安装程序",
+                 "OriginalFilename": "VellumineSetup.exe", "LegalCopyright": "版权所有 (C) Vellumine 作者",
+                 "CompanyName": "Vellumine 作者", "InternalName": "VellumineSetup"},
+}
+
+
+def version_failures(pe, version):
+    """What differs in the version resource from DETAILS and VERSION (x.y.z), and the fields it holds."""
+    found, problems = {}, []
+    for info in getattr(pe, "FileInfo", [[]])[0]:
+        for table in getattr(info, "StringTable", []):
+            found[table.LangID.decode().lower()] = {k.decode(): v.decode() for k, v in table.entries.items()}
+    for block, fields in DETAILS.items():
+        want = dict(fields, FileVersion=version, ProductVersion=version)
+        for key, value in want.items():
+            if found.get(block, {}).get(key) != value:
+                problems.append("%s %s: %r, expected %r" % (block, key, found.get(block, {}).get(key), value))
+    fixed = pe.VS_FIXEDFILEINFO[0] if hasattr(pe, "VS_FIXEDFILEINFO") else None
+    parts = [int(p) for p in version.split(".")]
+    want_ms, want_ls = parts[0] << 16 | parts[1], parts[2] << 16
+    for name in ("FileVersion", "ProductVersion"):
+        ms, ls = (getattr(fixed, name + "MS"), getattr(fixed, name + "LS")) if fixed else (None, None)
+        if (ms, ls) != (want_ms, want_ls):
+            problems.append("fixed %s %r.%r, expected %d.%d" % (name, ms, ls, want_ms, want_ls))
+    return problems, found
+
+
+def failures(path, machine, version):
     pe = pefile.PE(path)
     fh, oh = pe.FILE_HEADER, pe.OPTIONAL_HEADER
     want_machine, want_magic = MACHINES[machine]
@@ -35,13 +68,16 @@ def failures(path, machine):
             data = kind.directory.entries[0].directory.entries[0].data.struct
             manifest = pe.get_data(data.OffsetToData, data.Size)
     checks.append((b'requestedExecutionLevel level="asInvoker"' in manifest, "no asInvoker manifest"))
-    return [why for ok, why in checks if not ok]
+    problems, found = version_failures(pe, version)
+    for block in sorted(found):
+        print("version block %s: %s" % (block, "; ".join("%s=%s" % kv for kv in sorted(found[block].items()))))
+    return [why for ok, why in checks if not ok] + problems
 
 
 if __name__ == "__main__":
-    found = failures(sys.argv[1], sys.argv[2])
+    found = failures(sys.argv[1], sys.argv[2], sys.argv[3])
     for why in found:
         print(why)
-    print("PE headers, imports and manifest of %s checked (%s)" % (sys.argv[1], sys.argv[2]))
+    print("PE headers, imports, manifest and version details of %s checked (%s)" % (sys.argv[1], sys.argv[2]))
     print("0 passed, 1 failed" if found else "1 passed, 0 failed")
     sys.exit(1 if found else 0)

@@ -3,8 +3,10 @@
 // shipped 32-bit exe from the Linux side too, on hosts where it cannot run.)
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "store_harness.h"
 
@@ -66,6 +68,46 @@ TEST(PeHardening, HeadersImportsAndManifest) {
   std::string xml(text, SizeofResource(image, manifest));
   EXPECT_NE(xml.find("requestedExecutionLevel level=\"asInvoker\""), std::string::npos);
   FreeLibrary(image);
+}
+
+// Properties > Details: both string blocks, as Windows reads them, and the fixed versions from the build's one
+// version number.
+TEST(PeHardening, VersionDetailsInEnglishAndChinese) {
+  std::string path = InstallerPath();
+  DWORD ignored = 0, size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<unsigned char> info(size);
+  ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, info.data()));
+  std::wstring version(VELLUMINE_VERSION, VELLUMINE_VERSION + strlen(VELLUMINE_VERSION));
+  const struct {
+    const wchar_t *block, *key, *value;
+  } fields[] = {
+      {L"040904B0", L"ProductName", L"Vellumine"},
+      {L"040904B0", L"FileDescription", L"Vellumine Installer"},
+      {L"040904B0", L"OriginalFilename", L"VellumineSetup.exe"},
+      {L"040904B0", L"LegalCopyright", L"Copyright (C) the author of Vellumine"},
+      {L"040904B0", L"FileVersion", version.c_str()},
+      {L"080404B0", L"ProductName", L"Vellumine"},
+      {L"080404B0", L"FileDescription", L"Vellumine 安装程序"},
+      {L"080404B0", L"OriginalFilename", L"VellumineSetup.exe"},
+      {L"080404B0", L"LegalCopyright", L"版权所有 (C) Vellumine 作者"},
+      {L"080404B0", L"ProductVersion", version.c_str()},
+  };
+  for (const auto &f : fields) {
+    std::wstring query = std::wstring(L"\\StringFileInfo\\") + f.block + L"\\" + f.key;
+    wchar_t *value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), query.c_str(), reinterpret_cast<void **>(&value), &length)) << f.key;
+    EXPECT_EQ(std::wstring(value), std::wstring(f.value)) << f.key;
+  }
+  VS_FIXEDFILEINFO *fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void **>(&fixed), &length));
+  unsigned major = 0, minor = 0, patch = 0;
+  ASSERT_EQ(sscanf(VELLUMINE_VERSION, "%u.%u.%u", &major, &minor, &patch), 3);
+  EXPECT_EQ(fixed->dwFileVersionMS, major << 16 | minor);
+  EXPECT_EQ(fixed->dwFileVersionLS, patch << 16);
+  EXPECT_EQ(fixed->dwProductVersionMS, major << 16 | minor);
 }
 
 } // namespace

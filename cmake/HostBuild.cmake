@@ -47,6 +47,9 @@ vellumine_use_zopfli(packer)
 add_test(NAME packer_refuses_what_would_ship_wrong
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/host/packer_checks.sh $<TARGET_FILE:packer>)
 
+# The scripts' choice between the 32-bit and the 64-bit-only path, forced and probed.
+add_test(NAME scripts_choose_the_path_for_this_host COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/host/scripts_check.sh)
+
 # The glyph font asset is what the generator makes from Unifont.
 add_executable(make_glyph_font tools/make_glyph_font.cpp)
 set(unifont_hex /usr/share/unifont/unifont.hex)

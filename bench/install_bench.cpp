@@ -3,6 +3,9 @@
 //   install_bench ours DIR         RunInstall into DIR (made fresh); prints the sequence's time and peak memory
 //   install_bench inflate          uncompress of every carried entry alone, into one buffer
 //   install_bench copy SRC DIR     CopyFileA of every installed file from SRC (the uncompressed payload) into DIR
+//   install_bench readback DIR     reads every installed file in DIR back as the install's check does (unbuffered)
+//   install_bench flush DIR        writes every payload file as new files into DIR\0 without and DIR\1 with
+//                                  FlushFileBuffers
 //   install_bench empty            nothing: the empty-process time of this program
 //
 // Each prints one line "<mode> <milliseconds> ms [peak_working_set <bytes>]", timed with QueryPerformanceCounter.
@@ -17,6 +20,7 @@
 #include "app/globals.h"
 #include "install/install_sequence.h"
 #include "install/manifest.h"
+#include "install/read_back.h"
 
 namespace {
 
@@ -78,6 +82,55 @@ int Copy(const char *source, const char *dir) {
   return 0;
 }
 
+int ReadBack(const char *dir) {
+  unsigned char *buffer = static_cast<unsigned char *>(malloc(PayloadBufferSize));
+  double start = Now();
+  unsigned long total = 0;
+  for (const ManifestRow &row : Manifest) {
+    char path[MAX_PATH];
+    unsigned long length = 0, adler = 0;
+    wsprintfA(path, "%s\\%s", dir, row.destination);
+    if (row.where == InFolder && ReadBackDigest(path, buffer, PayloadBufferSize, &length, &adler))
+      total += length;
+  }
+  printf("readback %.2f ms %lu bytes\n", Now() - start, total);
+  free(buffer);
+  return 0;
+}
+
+// The payload files written plainly (CreateFileA, WriteFile, CloseHandle), once without and once with a flush.
+int Flush(const char *dir) {
+  CreateDirectoryA(dir, nullptr);
+  unsigned char *buffer = static_cast<unsigned char *>(malloc(PayloadBufferSize));
+  double took[2] = {0, 0};
+  for (int flush = 0; flush < 2; ++flush) {
+    char folder[MAX_PATH];
+    wsprintfA(folder, "%s\\%d", dir, flush); // new files both times
+    CreateDirectoryA(folder, nullptr);
+    for (const ManifestRow &row : Manifest) {
+      HRSRC found = FindResourceA(AppInstance, MAKEINTRESOURCEA(row.id), "TEXT");
+      if (!found)
+        continue;
+      const Bytef *data = static_cast<const Bytef *>(LockResource(LoadResource(AppInstance, found)));
+      uLongf length = PayloadBufferSize;
+      uncompress(buffer, &length, data, SizeofResource(AppInstance, found));
+      char path[MAX_PATH];
+      wsprintfA(path, "%s\\%s", folder, row.destination);
+      double start = Now();
+      HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      DWORD written = 0;
+      WriteFile(file, buffer, length, &written, nullptr);
+      if (flush)
+        FlushFileBuffers(file);
+      CloseHandle(file);
+      took[flush] += Now() - start;
+    }
+  }
+  printf("flush %.2f ms without, %.2f ms with\n", took[0], took[1]);
+  free(buffer);
+  return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -88,10 +141,14 @@ int main(int argc, char **argv) {
     return Inflate();
   if (argc >= 4 && !strcmp(argv[1], "copy"))
     return Copy(argv[2], argv[3]);
+  if (argc >= 3 && !strcmp(argv[1], "readback"))
+    return ReadBack(argv[2]);
+  if (argc >= 3 && !strcmp(argv[1], "flush"))
+    return Flush(argv[2]);
   if (argc >= 2 && !strcmp(argv[1], "empty")) {
     printf("empty 0 ms peak_working_set %lu\n", static_cast<unsigned long>(PeakWorkingSet()));
     return 0;
   }
-  fprintf(stderr, "usage: install_bench ours DIR | inflate | copy SRC DIR | empty\n");
+  fprintf(stderr, "usage: install_bench ours DIR | inflate | copy SRC DIR | readback DIR | flush DIR | empty\n");
   return 2;
 }

@@ -147,4 +147,8 @@ fi
 echo
 echo "== summary ($(($(date +%s) - started)) s; 32-bit programs: $([ "$VELLUMINE_RUNS_32BIT" = 1 ] && echo run here || echo "${VELLUMINE_NO_32BIT_WHY}"))"
 printf '%s\n' "${summary[@]}"
-echo "skipped tiers: $skipped"
+# One closing line over every CTest test of every tier, with the tiers that could not run as skipped.
+printf '%s\n' "${summary[@]}" | awk -v skipped="$skipped" '
+  /tests passed, [0-9]+ tests failed out of/ { failed += $(NF - 5); total += $NF }
+  END { printf "total: %d passed, %d failed, %d skipped\n", total - failed, failed, skipped }'
+

@@ -21,6 +21,7 @@
 #include "install/install_sequence.h"
 #include "install/manifest.h"
 #include "install/read_back.h"
+#include "store/payload_store.h"
 
 namespace {
 
@@ -108,12 +109,9 @@ int Flush(const char *dir) {
     wsprintfA(folder, "%s\\%d", dir, flush); // new files both times
     CreateDirectoryA(folder, nullptr);
     for (const ManifestRow &row : Manifest) {
-      HRSRC found = FindResourceA(AppInstance, MAKEINTRESOURCEA(row.id), "TEXT");
-      if (!found)
+      unsigned long length = 0;
+      if (row.where != InFolder || !InflatePayload(row.id, buffer, PayloadBufferSize, &length))
         continue;
-      const Bytef *data = static_cast<const Bytef *>(LockResource(LoadResource(AppInstance, found)));
-      uLongf length = PayloadBufferSize;
-      uncompress(buffer, &length, data, SizeofResource(AppInstance, found));
       char path[MAX_PATH];
       wsprintfA(path, "%s\\%s", folder, row.destination);
       double start = Now();

@@ -12,7 +12,8 @@ and none is served from the kernel's cache. It can lie on purpose, as real stick
     --owner UID         owner of the root folder (the unprivileged user Wine runs as)
 
 A folder takes one cluster, as on FAT. Files belong to the user who creates them, and the kernel checks permissions against their mode bits
-(default_permissions), so read-only files are refused for writing as on Windows.
+(default_permissions), so read-only files are refused for writing as on Windows; as on Windows, a rename does
+not replace a read-only file (Linux and Wine would).
 """
 import argparse
 import errno
@@ -159,6 +160,9 @@ class Medium(Operations):
     def rename(self, old, new):
         with self.mutex:
             n = self.node(old)
+            target = self.nodes.get(new)
+            if target is not None and not target.mode & 0o222:
+                raise FuseOSError(errno.EACCES)  # as Windows, which never replaces a read-only file
             self.nodes.pop(new, None)
             self.nodes[new] = n
             del self.nodes[old]

@@ -40,9 +40,11 @@ add_custom_command(OUTPUT ${standin_dir}/.made
 # of its files repacks; without it, the stand-ins fill in for the maker's files.
 if(VELLUMINE_PAYLOAD_DIR)
   file(GLOB maker_files CONFIGURE_DEPENDS ${VELLUMINE_PAYLOAD_DIR}/*)
+  # The list itself too, so that a file renamed or removed repacks (and fails) as an edited one does.
+  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/maker_files.txt CONTENT "${maker_files}")
   set(packer_maker --maker ${VELLUMINE_PAYLOAD_DIR})
   set(packer_sources ${CMAKE_SOURCE_DIR}/payload)
-  set(packer_inputs ${maker_files})
+  set(packer_inputs ${maker_files} ${CMAKE_BINARY_DIR}/maker_files.txt)
 else()
   set(packer_maker)
   set(packer_sources ${CMAKE_SOURCE_DIR}/payload ${standin_dir})

@@ -10,6 +10,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev zlib1g-dev libjpeg-dev libgtest-dev googletest libzopfli-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 xvfb x11-apps x11-utils imagemagick attr unifont python3-pefile
+  fuse3 python3-fusepy osslsigncode openssl
 )
 # Wine's 32-bit side only where this host runs 32-bit programs.
 source "$(dirname "${BASH_SOURCE[0]}")/host-kind.sh"

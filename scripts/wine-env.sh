@@ -46,6 +46,11 @@ wine_env_start() {
     export DISPLAY=":$num"
   fi
   mkdir -p "$WINEPREFIX"
+  # A display of the caller's own (scripts/run.sh on a desktop, as root): the test user gets its cookie.
+  if [ -z "$wine_env_xvfb_pid" ] && [ "$(id -u)" = 0 ] && command -v xauth >/dev/null; then
+    xauth extract "$root/build/wine-home/.Xauthority" "$DISPLAY" 2>/dev/null &&
+      export XAUTHORITY=$root/build/wine-home/.Xauthority
+  fi
   hand_over "$WINEPREFIX" "$root/build/wine-home" "$(dirname "$VELLUMINE_USB")"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine-env: booting the $arch Wine prefix (once, about 20 s)"

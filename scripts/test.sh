@@ -8,8 +8,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 asked=" ${*:-host fuzz wine} "
+source scripts/host-kind.sh # once per run: deps.sh and the scripts below take its answer from the environment
 bash scripts/deps.sh
-source scripts/host-kind.sh
 started=$(date +%s)
 
 summary=()
@@ -98,17 +98,18 @@ mount_medium() { # letter, variable, name, options...
   /usr/bin/python3 tests/media/fuse_medium.py "$dir" --owner "${VELLUMINE_TEST_UID:-65534}" \
     --log "$root/build/usb/$name.log" "$@" >"build/usb/$name.out" 2>&1 &
   for i in $(seq 50); do mountpoint -q "$dir" && break; sleep 0.1; done
-  mountpoint -q "$dir" || { echo "note: the $name medium did not mount: $(tail -1 "build/usb/$name.out")"; return 1; }
+  mountpoint -q "$dir" || { skip "the $name medium" "it did not mount: $(tail -1 "build/usb/$name.out")"; return 1; }
   fuse_dirs+=("$dir")
   drives+=("${letter,,} $dir")
   export "$variable=$letter"
 }
 unmount_fuse() { for d in "${fuse_dirs[@]}"; do umount "$d" 2>/dev/null || true; done; }
 for m in cluster counterfeit failing honest; do umount "build/usb/$m" 2>/dev/null || true; done
-if [ -e /dev/fuse ] && [ "$(id -u)" = 0 ] && mount_medium J VELLUMINE_CLUSTER_DRIVE cluster --cluster 32768 --capacity 5275648; then
+if [ -e /dev/fuse ] && [ "$(id -u)" = 0 ]; then
+  mount_medium J VELLUMINE_CLUSTER_DRIVE cluster --cluster 32768 --capacity 5275648 || true
   mount_medium L VELLUMINE_COUNTERFEIT_DRIVE counterfeit --keep 1048576 || true
   mount_medium M VELLUMINE_FAILING_DRIVE failing --flip cedict_ts.u8 || true
-  mount_medium N VELLUMINE_HONEST_DRIVE honest && export VELLUMINE_HONEST_LOG=$root/build/usb/honest.log
+  if mount_medium N VELLUMINE_HONEST_DRIVE honest; then export VELLUMINE_HONEST_LOG=$root/build/usb/honest.log; fi
 else
   skip "simulated media" "cannot mount FUSE file systems here (needs /dev/fuse and root); their cases skip"
 fi

@@ -7,7 +7,6 @@
 #include <string.h>
 
 #include "app/globals.h"
-#include "base/bounded_format.h"
 #include "install/file_writer.h"
 #include "install/manifest.h"
 #include "install/preflight.h"
@@ -41,10 +40,11 @@ void SetProgress(HWND bar, int position) {
 int InstallRow(const ManifestRow &row, unsigned char *buffer) {
   if (!FindResourceA(AppInstance, MAKEINTRESOURCEA(row.id), "TEXT"))
     return 1;
+  if (row.where == InFolder)
+    return ExtractPayload(row.id, row.destination, buffer, PayloadBufferSize, row.readOnly, row.hidden, nullptr);
   char path[InstallDirSize];
   ManifestRowPath(row, path, sizeof path);
-  return ExtractPayload(row.id, row.where == InFolder ? row.destination : nullptr, buffer, PayloadBufferSize,
-                        row.readOnly, row.hidden, row.where == InFolder ? nullptr : path);
+  return ExtractPayload(row.id, nullptr, buffer, PayloadBufferSize, row.readOnly, row.hidden, path);
 }
 
 // The Adler-32 that ends a zlib stream: the checksum of the data it inflates to.

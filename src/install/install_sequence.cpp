@@ -38,7 +38,8 @@ void SetProgress(HWND bar, int position) {
 
 // Writes one row; a row whose entry the store does not carry is skipped.
 int InstallRow(const ManifestRow &row, unsigned char *buffer) {
-  if (!FindResourceA(AppInstance, MAKEINTRESOURCEA(row.id), "TEXT"))
+  unsigned long stored = 0;
+  if (!PayloadEntry(row.id, &stored))
     return 1;
   if (row.where == InFolder)
     return ExtractPayload(row.id, row.destination, buffer, PayloadBufferSize, row.readOnly, row.hidden, nullptr);

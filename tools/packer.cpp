@@ -17,6 +17,7 @@
 #include "file_io.h"
 #include "install/install_sequence.h"
 #include "install/manifest.h"
+#include "install/settings_entry.h"
 #include "pack_stream.h"
 
 namespace {
@@ -94,6 +95,12 @@ int main(int argc, char **argv) {
     if (data.size() > static_cast<size_t>(PayloadBufferSize)) {
       std::fprintf(stderr, "packer: %s is %zu bytes, more than the installer's %d-byte payload buffer\n",
                    source.c_str(), data.size(), static_cast<int>(PayloadBufferSize));
+      return 1;
+    }
+    if (std::string(row.destination) == SettingsFileName && data.size() > static_cast<size_t>(SettingsFileLimit)) {
+      std::fprintf(stderr,
+                   "packer: %s is %zu bytes, more than the %d bytes the installer reads back of a settings file\n",
+                   source.c_str(), data.size(), static_cast<int>(SettingsFileLimit));
       return 1;
     }
     if (!PackStream(data, stream, zopfliIterations)) {

@@ -5,7 +5,9 @@
 
 #include "app/globals.h"
 #include "base/bounded_format.h"
+#include "install/kernel_function.h"
 #include "store/payload_store.h"
+#include "ui/keep_answering.h"
 
 namespace {
 
@@ -22,9 +24,41 @@ void SetAttributes(const char *path, DWORD attributes) {
   SetFileAttributesA(path, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
 }
 
+// Gives the open file its attribute word (read-only last) before its last flush, so that the flush takes the
+// directory entry to the medium with the data. SetFileInformationByHandle came with Vista; 0 where it is missing,
+// and the caller then sets the bits by name after closing.
+int SetAttributesThrough(HANDLE file, DWORD attributes) {
+  typedef BOOL(WINAPI * SetInfoFn)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+  SetInfoFn setInfo = KernelFunction<SetInfoFn>("SetFileInformationByHandle");
+  if (!setInfo)
+    return 0;
+  FILE_BASIC_INFO info = {}; // zero times: left as they are
+  DWORD others = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  if (others && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    info.FileAttributes = others;
+    setInfo(file, FileBasicInfo, &info, sizeof info);
+  }
+  info.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+  return setInfo(file, FileBasicInfo, &info, sizeof info) != 0;
+}
+
+// Writes length bytes in pieces, answering the system between them: a slow stick takes seconds over a large file.
+BOOL WriteInPieces(HANDLE file, const unsigned char *data, unsigned long length, unsigned long *written) {
+  const unsigned long Piece = 512 * 1024;
+  while (*written < length) {
+    DWORD part = static_cast<DWORD>(length - *written < Piece ? length - *written : Piece), got = 0;
+    if (!WriteFile(file, data + *written, part, &got, nullptr) || got != part)
+      return FALSE;
+    *written += got;
+    KeepAnswering();
+  }
+  return TRUE;
+}
+
 // Creates path (how: CREATE_NEW or CREATE_ALWAYS) and writes the data whole; the file ends with the given
-// read-only/hidden bits (hidden from creation, read-only once it is complete). On any failure the file is removed
-// again; *exists tells whether CREATE_NEW failed because the file is there.
+// attribute word (all but read-only from creation, read-only once the data is written), flushed with its data so
+// that nothing of it changes on the medium afterwards. On any failure the file is removed again; *exists tells
+// whether CREATE_NEW failed because the file is there.
 int WriteWholeFile(const char *path, const void *data, unsigned long length, DWORD attributes, DWORD how, int *exists) {
   DWORD created = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
   HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, how, created ? created : FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -32,19 +66,28 @@ int WriteWholeFile(const char *path, const void *data, unsigned long length, DWO
     *exists = GetLastError() == ERROR_FILE_EXISTS;
     return 0;
   }
-  DWORD written = 0;
-  BOOL wrote = length == 0 || WriteFile(file, data, length, &written, nullptr);
+  unsigned long written = 0;
+  BOOL wrote = WriteInPieces(file, static_cast<const unsigned char *>(data), length, &written);
+  int marked = wrote && (!(attributes & FILE_ATTRIBUTE_READONLY) || SetAttributesThrough(file, attributes));
   // On the medium before it counts as written, not in a cache that a pulled stick loses.
   BOOL flushed = wrote && FlushFileBuffers(file);
   BOOL closed = CloseHandle(file);
   if (wrote && flushed && closed && written == length) {
-    if (attributes & FILE_ATTRIBUTE_READONLY)
-      SetFileAttributesA(path, attributes);
+    if (!marked)
+      SetAttributes(path, attributes);
     return 1;
   }
   SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(path);
   return 0;
+}
+
+// Removes a temporary file that an interrupted install left, whatever its attributes.
+void RemoveLeftover(const char *temporary) {
+  if (GetFileAttributesA(temporary) == INVALID_FILE_ATTRIBUTES)
+    return;
+  SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(temporary);
 }
 
 // A name for the temporary file beside path: a name of our own is the quickest; GetTempFileNameA serves when the
@@ -70,6 +113,10 @@ int TemporaryName(const char *path, char *temporary) {
 
 int ReplaceFileContents(const char *path, const void *data, unsigned long length, unsigned long attributes) {
   DWORD bits = static_cast<DWORD>(attributes) & FileAttributeBits;
+  char temporary[MAX_PATH];
+  if (!TemporaryName(path, temporary))
+    return 0;
+  RemoveLeftover(temporary); // whether or not its destination is there
   int exists = 0;
   // Nothing to keep: the file is written in place, and removed again if that fails.
   DWORD old = GetFileAttributesA(path);
@@ -80,31 +127,22 @@ int ReplaceFileContents(const char *path, const void *data, unsigned long length
       return 0;
     old = GetFileAttributesA(path); // it appeared meanwhile: replace it as below
   }
-  // An earlier file stays untouched until the new one is complete beside it; then a rename replaces it. The
-  // temporary file is plain until then, so that one an interrupted install left behind never blocks a later one,
-  // and such a leftover of ours is removed first.
-  char temporary[MAX_PATH];
-  if (!TemporaryName(path, temporary))
+  // An earlier file stays untouched until the new one is complete beside it, with its final attribute word: the
+  // earlier file's other bits (system, archive, not content-indexed...) and this install's read-only and hidden.
+  // Then a rename replaces it, written through, and nothing of the file changes after that.
+  DWORD kept = old == INVALID_FILE_ATTRIBUTES ? 0 : old & SettableAttributes & ~static_cast<DWORD>(FileAttributeBits);
+  if (!WriteWholeFile(temporary, data, length, kept | bits, CREATE_ALWAYS, &exists))
     return 0;
-  SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(temporary);
-  if (!WriteWholeFile(temporary, data, length, 0, CREATE_ALWAYS, &exists))
-    return 0;
+  // Windows refuses to replace a read-only file, and Wine one whose write bits are gone.
   int cleared = old != INVALID_FILE_ATTRIBUTES && (old & FileAttributeBits);
   if (cleared)
     SetFileAttributesA(path, old & ~static_cast<DWORD>(FileAttributeBits));
-  if (!MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING)) {
+  if (!MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     if (cleared)
       SetAttributes(path, old & SettableAttributes);
-    DeleteFileA(temporary);
+    RemoveLeftover(temporary);
     return 0;
   }
-  // The renamed file has the temporary's attribute word: give it the earlier file's other bits (system, archive,
-  // not content-indexed...) and this install's read-only and hidden bits.
-  DWORD kept = old == INVALID_FILE_ATTRIBUTES ? 0 : old & SettableAttributes & ~static_cast<DWORD>(FileAttributeBits);
-  DWORD now = kept | bits;
-  if (now != (GetFileAttributesA(path) & SettableAttributes))
-    SetAttributes(path, now);
   return 1;
 }
 

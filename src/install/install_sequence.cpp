@@ -11,10 +11,12 @@
 #include "install/manifest.h"
 #include "install/preflight.h"
 #include "install/read_back.h"
+#include "install/settings_edit.h"
 #include "install/settings_entry.h"
 #include "resources/resource_ids.h"
 #include "store/payload_store.h"
 #include "store/store_index.h"
+#include "ui/keep_answering.h"
 #include "ui/message_dialog.h"
 #include "ui/texts.h"
 
@@ -27,9 +29,7 @@ struct Stage {
 };
 const Stage Stages[] = {{16, 20}, {18, 25}, {19, 45}, {31, 75}, {34, 90}};
 
-// The payload buffer, once the rows are written: its first 3 MiB serve for reading files back from the medium;
-// the last MiB holds a copy of the settings file as written (ours, about 6 KB).
-const unsigned long ReadBackWindow = 3UL * 1024 * 1024;
+static_assert(SettingsFileLimit + SettingsGrowth == PayloadBufferSize - ReadBackWindow, "the settings copy fits");
 
 void SetProgress(HWND bar, int position) {
   SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
@@ -55,14 +55,27 @@ unsigned long StreamAdler(const unsigned char *stream, unsigned long size) {
          static_cast<unsigned long>(t[2]) << 8 | t[3];
 }
 
+// Takes the install folder's directory entries (the renames, the attributes) to the medium: FAT and exFAT keep
+// them in the folder, whose flush writes them out. Best effort: where the folder cannot be opened so, each file's
+// own flush and the written-through renames have still taken its data and entry there.
+void FlushInstallFolder() {
+  HANDLE folder = CreateFileA(InstallDir, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder == INVALID_HANDLE_VALUE)
+    return;
+  FlushFileBuffers(folder);
+  CloseHandle(folder);
+}
+
 // Reads every file the install wrote back from the medium and compares it with what was written: a payload
 // row's length with the store's index and its Adler-32 with its stream's; the settings file byte for byte with
-// the copy at buffer + ReadBackWindow. The first ReadBackWindow bytes of buffer are the reading space.
+// the copy at buffer + ReadBackWindow. The first ReadBackWindow bytes of buffer are the reading space. A file
+// that cannot be read back (refused, gone, a read error) is a failed install, not a lying drive.
 int ReadBackInstall(unsigned char *buffer, unsigned long settingsLength) {
   StoreIndexEntry index[ManifestRowCount];
   int count = LoadStoreIndex(index, ManifestRowCount);
   if (count < 0)
-    return 0;
+    return InstallFailed;
   for (const ManifestRow &row : Manifest) {
     unsigned long stored = 0, length = 0, adler = 0;
     const unsigned char *stream = PayloadEntry(row.id, &stored);
@@ -71,33 +84,39 @@ int ReadBackInstall(unsigned char *buffer, unsigned long settingsLength) {
       continue; // not carried, not written
     char path[InstallDirSize];
     ManifestRowPath(row, path, sizeof path);
+    KeepAnswering();
     if (row.where == InFolder && strcmp(row.destination, SettingsFileName) == 0) {
-      if (!ReadBackEquals(path, buffer + ReadBackWindow, settingsLength, buffer, ReadBackWindow))
-        return 0;
-    } else if (stored < 6 || !ReadBackDigest(path, buffer, ReadBackWindow, &length, &adler) ||
-               length != entry->inflatedSize || adler != StreamAdler(stream, stored)) {
-      return 0;
+      ReadBackOutcome outcome = ReadBackEquals(path, buffer + ReadBackWindow, settingsLength, buffer, ReadBackWindow);
+      if (outcome != ReadBackSame)
+        return outcome == ReadBackDiffers ? InstallUnverified : InstallFailed;
+    } else if (stored < 6 || !ReadBackDigest(path, buffer, ReadBackWindow, &length, &adler)) {
+      return InstallFailed;
+    } else if (length != entry->inflatedSize || adler != StreamAdler(stream, stored)) {
+      return InstallUnverified;
     }
   }
-  return 1;
+  return InstallSucceeded;
 }
 
 int InstallRows(HWND bar, unsigned char *buffer) {
   int row = 0;
   for (const Stage &stage : Stages) {
-    for (; row < stage.lastRow; ++row)
+    for (; row < stage.lastRow; ++row) {
+      KeepAnswering();
       if (!InstallRow(Manifest[row], buffer))
         return InstallFailed;
+    }
     SetProgress(bar, stage.position);
   }
   unsigned long settingsLength = 0;
   if (!WriteUiLanguage(buffer + ReadBackWindow, PayloadBufferSize - ReadBackWindow, &settingsLength))
     return InstallFailed;
+  FlushInstallFolder();
   // Nothing is called a success until the drive has given every file back.
-  if (!ReadBackInstall(buffer, settingsLength))
-    return InstallUnverified;
-  SetProgress(bar, 100);
-  return InstallSucceeded;
+  int readBack = ReadBackInstall(buffer, settingsLength);
+  if (readBack == InstallSucceeded)
+    SetProgress(bar, 100);
+  return readBack;
 }
 
 } // namespace

@@ -3,6 +3,12 @@
 
 enum { PayloadBufferSize = 4 * 1024 * 1024 };
 
+// The payload buffer, once the rows are written: its first 3 MiB serve for reading files back from the medium,
+// the last MiB holds a copy of the settings file as written. So the settings file the store carries may be at most
+// that MiB less what recording the language adds: the packer refuses a larger one, and so does the pre-flight,
+// before anything is written.
+enum { ReadBackWindow = 3 * 1024 * 1024, SettingsFileLimit = PayloadBufferSize - ReadBackWindow - 64 };
+
 // The outcomes of RunInstall.
 enum InstallResult { InstallFailed = 0, InstallSucceeded = 1, InstallUnverified = 2 };
 
@@ -12,7 +18,8 @@ enum InstallResult { InstallFailed = 0, InstallSucceeded = 1, InstallUnverified 
 // written; before the bar reaches 100 every file is read back from the medium and compared with what was written.
 // Returns InstallSucceeded when every file the store carries was written, the language recorded and all of it
 // read back as written; InstallFailed at the first failure and InstallUnverified when the drive gave back other
-// bytes, with the bar left where it stands and the files where they are. Processes no window messages.
+// bytes, with the bar left where it stands and the files where they are. A file that cannot be read back is a
+// failure. Between files it keeps the wizard answering the system (KeepAnswering) and acts on no command.
 int RunInstall();
 
 #endif

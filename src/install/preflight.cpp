@@ -7,8 +7,11 @@
 
 #include "app/globals.h"
 #include "base/bounded_format.h"
+#include "install/file_writer.h"
 #include "install/install_sequence.h"
+#include "install/kernel_function.h"
 #include "install/manifest.h"
+#include "install/settings_entry.h"
 #include "store/payload_store.h"
 #include "store/store_index.h"
 
@@ -28,13 +31,10 @@ unsigned long long ExistingSize(const char *path) {
 // clusters for every volume, whatever the Unix file system allocates in; a file's own allocation shows that.
 unsigned long long ProbeAllocation() {
   typedef BOOL(WINAPI * QueryFn)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-  FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileInformationByHandleEx");
+  QueryFn query = KernelFunction<QueryFn>("GetFileInformationByHandleEx");
   char path[InstallDirSize];
-  if (!found || BoundedFormat(path, sizeof path, "%s\\vel~probe.tmp", InstallDir) >= static_cast<int>(sizeof path))
+  if (!query || BoundedFormat(path, sizeof path, "%s\\vel~probe.tmp", InstallDir) >= static_cast<int>(sizeof path))
     return 0;
-  QueryFn query;
-  static_assert(sizeof query == sizeof found, "function pointers");
-  memcpy(&query, &found, sizeof found);
   HANDLE file = CreateFileA(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (file == INVALID_HANDLE_VALUE)
@@ -91,10 +91,17 @@ int CheckBeforeInstall() {
     if (!bytes || !entry || entry->storedSize != size || entry->crc != crc32(0, bytes, static_cast<uInt>(size)) ||
         entry->inflatedSize > static_cast<unsigned long>(PayloadBufferSize))
       return 0;
+    // A settings file too long for the read-back's copy would fail only after every other file was written.
+    if (row.where == InFolder && strcmp(row.destination, SettingsFileName) == 0 &&
+        entry->inflatedSize > static_cast<unsigned long>(SettingsFileLimit))
+      return 0;
     char path[InstallDirSize];
     ManifestRowPath(row, path, sizeof path);
     newSizes[rows] = entry->inflatedSize;
-    oldSizes[rows] = ExistingSize(path);
+    // A temporary file that an interrupted install left is removed before this row is written.
+    char leftover[InstallDirSize + 8];
+    BoundedFormat(leftover, sizeof leftover, "%s%s", path, TemporarySuffix);
+    oldSizes[rows] = ExistingSize(path) + ExistingSize(leftover);
     ++rows;
   }
 

@@ -10,47 +10,52 @@ namespace {
 
 const unsigned long Page = 4096; // a multiple of every sector size that unbuffered reads must keep to
 
-// Opens path for reading past the cache, or, where the file system refuses that, as usual.
+// Opens path for reading past the cache, or, where the file system refuses that, as usual. Antivirus software
+// and the indexer open freshly written files, executables above all, so every kind of sharing is allowed: a
+// reader that insisted on exclusive sharing would fail on healthy drives.
 HANDLE OpenForReadBack(const char *path) {
-  HANDLE file =
-      ReadBackOpen(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr);
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE file = ReadBackOpen(path, GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr);
   DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
   if (error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION)
-    file =
-        ReadBackOpen(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    file = ReadBackOpen(path, GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   return file;
 }
 
 // Reads the file in whole pages through an aligned window of work, handing each piece to see(piece, size, offset);
-// stops early when see returns 0. Returns 1 when the whole file was read and seen, with its length.
+// stops early when see returns 0. Returns ReadBackSame when the whole file was read and seen, with its length,
+// ReadBackDiffers when see stopped it, and ReadBackFailed when it could not be opened or read.
 template <typename See>
-int ReadPieces(const char *path, unsigned char *work, unsigned long capacity, See see, unsigned long *length) {
+ReadBackOutcome ReadPieces(const char *path, unsigned char *work, unsigned long capacity, See see,
+                           unsigned long *length) {
   uintptr_t start = (reinterpret_cast<uintptr_t>(work) + Page - 1) / Page * Page;
   unsigned long lost = static_cast<unsigned long>(start - reinterpret_cast<uintptr_t>(work));
   if (capacity < lost + Page)
-    return 0;
+    return ReadBackFailed;
   unsigned long window = (capacity - lost) / Page * Page;
   unsigned char *aligned = reinterpret_cast<unsigned char *>(start);
   HANDLE file = OpenForReadBack(path);
   if (file == INVALID_HANDLE_VALUE)
-    return 0;
+    return ReadBackFailed;
   unsigned long total = 0;
-  int whole = 0;
+  ReadBackOutcome outcome = ReadBackFailed;
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(file, aligned, window, &got, nullptr))
       break;
-    if (got && !see(aligned, got, total))
+    if (got && !see(aligned, got, total)) {
+      outcome = ReadBackDiffers;
       break;
+    }
     total += got;
     if (got < window) { // the end of the file
-      whole = 1;
+      outcome = ReadBackSame;
       break;
     }
   }
   CloseHandle(file);
   *length = total;
-  return whole;
+  return outcome;
 }
 
 } // namespace
@@ -62,17 +67,18 @@ int ReadBackDigest(const char *path, unsigned char *work, unsigned long capacity
     sum = adler32(sum, piece, size);
     return 1;
   };
-  if (!ReadPieces(path, work, capacity, add, length))
+  if (ReadPieces(path, work, capacity, add, length) != ReadBackSame)
     return 0;
   *adler = sum;
   return 1;
 }
 
-int ReadBackEquals(const char *path, const unsigned char *expected, unsigned long length, unsigned char *work,
-                   unsigned long capacity) {
+ReadBackOutcome ReadBackEquals(const char *path, const unsigned char *expected, unsigned long length,
+                               unsigned char *work, unsigned long capacity) {
   auto same = [&](const unsigned char *piece, DWORD size, unsigned long offset) {
     return offset + size <= length && memcmp(piece, expected + offset, size) == 0;
   };
   unsigned long got = 0;
-  return ReadPieces(path, work, capacity, same, &got) && got == length;
+  ReadBackOutcome outcome = ReadPieces(path, work, capacity, same, &got);
+  return outcome == ReadBackSame && got != length ? ReadBackDiffers : outcome;
 }

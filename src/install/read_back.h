@@ -12,6 +12,10 @@
 typedef HANDLE(WINAPI *ReadBackOpenFn)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
 extern ReadBackOpenFn ReadBackOpen;
 
+// What reading a file back told: the drive gave back what was written, gave back other bytes (a counterfeit or
+// failing stick), or could not be read (the open was refused, a read failed, the file is gone).
+enum ReadBackOutcome { ReadBackFailed = 0, ReadBackSame = 1, ReadBackDiffers = 2 };
+
 // Reads the whole file at path with unbuffered, whole-sector reads into work (capacity bytes, any alignment; it
 // needs at least two 4 KiB pages), falling back to an ordinary read where the file system refuses unbuffered
 // opens. Returns 1 with its length and Adler-32 (zlib's, from 1), or 0 when it cannot be opened or read.
@@ -20,7 +24,7 @@ int ReadBackDigest(const char *path, unsigned char *work, unsigned long capacity
 
 // Whether the file at path holds exactly the length bytes of expected, read back as above. work must not overlap
 // expected.
-int ReadBackEquals(const char *path, const unsigned char *expected, unsigned long length, unsigned char *work,
-                   unsigned long capacity);
+ReadBackOutcome ReadBackEquals(const char *path, const unsigned char *expected, unsigned long length,
+                               unsigned char *work, unsigned long capacity);
 
 #endif

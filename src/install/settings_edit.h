@@ -4,8 +4,9 @@
 // Recording the interface language in the text of the settings file. Portable.
 #include <stddef.h>
 
-// The room EditUiLanguage needs for a text of length bytes.
-inline size_t EditedSettingsCapacity(size_t length) { return length + 64; }
+// The room EditUiLanguage needs for a text of length bytes: it grows by at most SettingsGrowth bytes.
+enum { SettingsGrowth = 64 };
+constexpr size_t EditedSettingsCapacity(size_t length) { return length + SettingsGrowth; }
 
 // Writes into out (capacity bytes, at least EditedSettingsCapacity(length)) the settings text with the language
 // code recorded: the first line that begins with "UILanguage=" has its value, up to its line end, replaced by the

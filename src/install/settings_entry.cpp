@@ -60,8 +60,10 @@ int WriteUiLanguage(unsigned char *copy, unsigned long capacity, unsigned long *
   if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
     return 0;
   int written = RecordLanguage(path, copy, capacity, copied);
+  // Written, it already has both bits (nothing changes after its flush); kept unwritten, it gets them here.
+  const DWORD bits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
   DWORD attributes = GetFileAttributesA(path);
-  if (attributes != INVALID_FILE_ATTRIBUTES)
-    SetFileAttributesA(path, attributes | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & bits) != bits)
+    SetFileAttributesA(path, attributes | bits);
   return written;
 }

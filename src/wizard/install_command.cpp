@@ -7,6 +7,7 @@
 #include "base/bounded_format.h"
 #include "install/install_sequence.h"
 #include "resources/resource_ids.h"
+#include "ui/keep_answering.h"
 #include "ui/message_dialog.h"
 #include "ui/texts.h"
 #include "wizard/wizard_dialog.h"
@@ -31,13 +32,12 @@ void PointerToWizard() {
     SetCursorPos(rect.left + (rect.right - rect.left) / 2, rect.top + (rect.bottom - rect.top) / 2);
 }
 
-// Waits until the whole-second clock has moved on MinimumBusySeconds from start. Sleeps between readings and only
-// looks at the message queue, dispatching nothing, so that the system does not take the wizard for hung.
+// Waits until the whole-second clock has moved on MinimumBusySeconds from start, answering the system meanwhile
+// and acting on nothing that was posted.
 void WaitFromStart(time_t start) {
-  MSG message;
   while (difftime(time(nullptr), start) < MinimumBusySeconds) {
     Sleep(50);
-    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+    KeepAnswering();
   }
 }
 

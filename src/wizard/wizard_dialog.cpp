@@ -78,6 +78,10 @@ void Next(HWND window) {
 }
 
 void Command(HWND window, int id) {
+  // While the install runs, the window answers the system (repaints, sent messages) but no command is acted on:
+  // one sent from outside would otherwise go back a page, quit or browse in the middle of the install.
+  if (WizardPage == 99)
+    return;
   switch (id) {
   case IDC_NEXT:
     if (WizardPage < 2)

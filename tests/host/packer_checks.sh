@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The packer with a maker's folder: a complete folder packs; a missing or misnamed file, one too big for the
-# installer's payload buffer, or one that cannot be read is a build error that names it.
+# installer's payload buffer, a settings file longer than the installer reads back (1 MiB less the 64 bytes the
+# language entry may add), or one that cannot be read is a build error that names it.
 #   packer_checks.sh PACKER
 set -u
 packer=${1:?the packer}
@@ -27,6 +28,7 @@ mv TOOLBAR.JPG Toolbar.jpg|1|maker/Toolbar.jpg: file names must match in case to
 rm sort.dic ZiDef.dic|1|2 installed files are missing
 head -c 4194305 /dev/zero >cedict_ts.u8|1|cedict_ts.u8 is 4194305 bytes, more than the installer's 4194304-byte payload buffer
 rm cedict_ts.u8 && mkdir cedict_ts.u8|1|cannot read
+head -c 1048513 /dev/zero >QuorbixUI.ini|1|QuorbixUI.ini is 1048513 bytes, more than the 1048512 bytes the installer reads back
 CASES
 echo "$passed passed, $fail failed"
 [ $fail = 0 ]

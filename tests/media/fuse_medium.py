@@ -9,6 +9,11 @@ and none is served from the kernel's cache. It can lie on purpose, as real stick
                         while reporting the whole capacity as free
     --flip NAME         failing flash: one byte of the file NAME is served changed on reading
     --log FILE          appends one line per fsync ("fsync /path")
+    --write-rate BYTES  a slow stick: writes take one second per BYTES
+    --fsync-delay SECS  ...and each fsync takes SECS
+    --pull-after BYTES  a stick pulled out: once BYTES have been written in all, every read, write, open, create,
+                        rename and fsync fails with EIO; removing a folder (a test clearing the last install) puts
+                        the stick back
     --owner UID         owner of the root folder (the unprivileged user Wine runs as)
 
 A folder takes one cluster, as on FAT. Files belong to the user who creates them, and the kernel checks permissions against their mode bits
@@ -40,8 +45,13 @@ class Medium(Operations):
         self.mutex = threading.Lock()
         self.nodes = {"/": Node(stat.S_IFDIR | 0o755, args.owner, args.owner)}
         self.kept = 0  # bytes a counterfeit medium has really stored
+        self.written = 0  # bytes written in all, for --pull-after
 
     # -- helpers
+    def alive(self):
+        if self.args.pull_after is not None and self.written >= self.args.pull_after:
+            raise FuseOSError(errno.EIO)  # pulled out
+
     def node(self, path):
         if path not in self.nodes:
             raise FuseOSError(errno.ENOENT)
@@ -62,6 +72,7 @@ class Medium(Operations):
                 f.write(line + "\n")
 
     def make(self, path, mode):
+        self.alive()
         parent = os.path.dirname(path)
         if parent not in self.nodes:
             raise FuseOSError(errno.ENOENT)
@@ -149,6 +160,7 @@ class Medium(Operations):
                 raise FuseOSError(errno.ENOTEMPTY)
             self.node(path)
             del self.nodes[path]
+            self.written = 0  # put back in
             return 0
 
     def unlink(self, path):
@@ -159,6 +171,7 @@ class Medium(Operations):
 
     def rename(self, old, new):
         with self.mutex:
+            self.alive()
             n = self.node(old)
             target = self.nodes.get(new)
             if target is not None and not target.mode & 0o222:
@@ -176,11 +189,13 @@ class Medium(Operations):
 
     def open(self, path, flags):
         with self.mutex:
+            self.alive()
             self.node(path)
             return 0
 
     def truncate(self, path, length, fh=None):
         with self.mutex:
+            self.alive()
             n = self.node(path)
             if self.clusters(length) > self.clusters(len(n.data)) and self.args.keep is None and \
                     self.used() + self.clusters(length) - self.clusters(len(n.data)) > self.total():
@@ -190,7 +205,10 @@ class Medium(Operations):
             return 0
 
     def write(self, path, data, offset, fh):
+        if self.args.write_rate:
+            time.sleep(len(data) / self.args.write_rate)
         with self.mutex:
+            self.alive()
             n = self.node(path)
             end = offset + len(data)
             if end > len(n.data):
@@ -204,10 +222,12 @@ class Medium(Operations):
                 data = bytes(data[:room]) + bytes(max(len(data) - room, 0))
             n.data[offset:end] = data
             n.times[1] = time.time()
+            self.written += len(data)
             return len(data)
 
     def read(self, path, size, offset, fh):
         with self.mutex:
+            self.alive()
             out = bytearray(self.node(path).data[offset:offset + size])
             if self.args.flip and os.path.basename(path) == self.args.flip:
                 middle = len(self.nodes[path].data) // 2
@@ -216,6 +236,9 @@ class Medium(Operations):
             return bytes(out)
 
     def fsync(self, path, datasync, fh):
+        time.sleep(self.args.fsync_delay)
+        with self.mutex:
+            self.alive()
         self.log("fsync " + path)
         return 0
 
@@ -235,6 +258,9 @@ def main():
     parser.add_argument("--flip")
     parser.add_argument("--log")
     parser.add_argument("--owner", type=int, default=0)
+    parser.add_argument("--write-rate", type=float, default=0)
+    parser.add_argument("--fsync-delay", type=float, default=0)
+    parser.add_argument("--pull-after", type=int)
     args = parser.parse_args()
     FUSE(Medium(args), args.mountpoint, foreground=True, direct_io=True, allow_other=True,
          default_permissions=True, big_writes=True, max_write=131072, fsname="vellumine-medium")

@@ -64,6 +64,10 @@ TEST(WritePayloadFile, SetsTheRequestedAttributesAndKeepsTheOthers) {
   EXPECT_EQ(ReadWholeFile(old), Text("newest"));
   EXPECT_EQ(GetFileAttributesA(old.c_str()) & (Bits | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE),
             static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
+  // a leftover temporary file is removed also where its destination is not there
+  ASSERT_TRUE(WriteWholeFile(dir + "\\fresh.vel~", Bytes(3000, 's')));
+  Mark(dir + "\\fresh.vel~", Bits);
+  ASSERT_EQ(Write("fresh", Text("fresh"), 1, 1), 1);
   // an empty payload gives an empty file
   ASSERT_EQ(Write("empty", Bytes(), 0, 0), 1);
   EXPECT_TRUE(ReadWholeFile(dir + "\\empty").empty());

@@ -68,6 +68,8 @@ add_library(vwin STATIC
   src/ui/check_box.cpp
   src/ui/licence_item.cpp
   src/ui/message_dialog.cpp
+  src/ui/keep_answering.cpp
+  src/ui/gbk_text.cpp
   src/install/file_writer.cpp
   src/install/install_sequence.cpp
   src/install/settings_entry.cpp
@@ -81,11 +83,21 @@ add_library(vwin STATIC
 )
 target_link_libraries(vwin PUBLIC vcore z user32 gdi32 comdlg32 comctl32)
 
-set(resource_includes ${CMAKE_SOURCE_DIR}/src/resources ${store_dir} ${CMAKE_SOURCE_DIR}/src)
+# The application manifest names the build's own architecture (the shipped exe's is x86).
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(manifest_arch amd64)
+else()
+  set(manifest_arch x86)
+endif()
+configure_file(src/resources/app.manifest.in ${CMAKE_BINARY_DIR}/resources/app.manifest @ONLY)
+set(resource_includes ${CMAKE_SOURCE_DIR}/src/resources ${CMAKE_BINARY_DIR}/resources ${store_dir} ${CMAKE_SOURCE_DIR}/src)
 set(installer_resource_files ${store_dir}/payload.rc ${CMAKE_SOURCE_DIR}/src/resources/installer.rc
-    ${CMAKE_SOURCE_DIR}/src/resources/app.manifest ${CMAKE_SOURCE_DIR}/src/resources/app.ico
+    ${CMAKE_BINARY_DIR}/resources/app.manifest ${CMAKE_SOURCE_DIR}/src/resources/app.ico
     ${CMAKE_SOURCE_DIR}/src/resources/resource_ids.h)
-set_source_files_properties(src/resources/installer.rc PROPERTIES OBJECT_DEPENDS "${installer_resource_files}")
+# The templates' Chinese texts are GBK bytes: read as code page 936, they are stored as the characters they mean,
+# which Windows hands to screen readers as the controls' names.
+set_source_files_properties(src/resources/installer.rc PROPERTIES OBJECT_DEPENDS "${installer_resource_files}"
+                            COMPILE_OPTIONS "-c;936")
 # The version details, from project()'s version, compiled with the UTF-8 code page (strings stored as UTF-16).
 configure_file(src/resources/version.rc.in ${CMAKE_BINARY_DIR}/version.rc @ONLY)
 set_source_files_properties(${CMAKE_BINARY_DIR}/version.rc PROPERTIES COMPILE_OPTIONS "-c;65001")

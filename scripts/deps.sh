@@ -10,19 +10,26 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev zlib1g-dev libjpeg-dev libgtest-dev googletest libzopfli-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 xvfb x11-apps x11-utils imagemagick attr unifont python3-pefile
-  fuse3 python3-fusepy osslsigncode openssl
+  fuse3 python3-fusepy osslsigncode openssl locales
 )
-# Wine's 32-bit side only where this host runs 32-bit programs.
+# Wine's 32-bit side wherever the shipped exe runs, natively or emulated (qemu-user itself comes from
+# bookworm-backports through scripts/wine-emulation.sh, which leaves the machine's apt sources as they are).
 source "$(dirname "${BASH_SOURCE[0]}")/host-kind.sh"
-[ "$VELLUMINE_RUNS_32BIT" = 1 ] && packages+=(wine32:i386)
+[ "$VELLUMINE_WIN32_WAY" != none ] && packages+=(wine32:i386)
 for p in "${packages[@]}"; do have_pkg "$p" || need+=("$p"); done
 
 if [ ${#need[@]} -gt 0 ]; then
   echo "deps: installing ${need[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  if [ "$VELLUMINE_RUNS_32BIT" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [ "$VELLUMINE_WIN32_WAY" != none ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
   fi
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
+
+# The locales the tests run the wizard under: Wine's ANSI code page follows them (932, 936, 950, 949).
+for l in ja_JP zh_CN zh_TW ko_KR; do
+  locale -a 2>/dev/null | grep -qix "$l.utf-\?8" || localedef -i "$l" -f UTF-8 "$l.UTF-8" 2>/dev/null ||
+    echo "deps: cannot make the locale $l.UTF-8"
+done

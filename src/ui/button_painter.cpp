@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "glyph/mixed_text.h"
 #include "ui/button_layout.h"
+#include "ui/gbk_text.h"
 
 namespace {
 
@@ -24,6 +25,35 @@ void DrawFrame(HDC dc, const RECT &rc, int selected, int isDefault) {
   DeleteObject(penB);
 }
 
+// Where a framed label is wider than the inside of its frame (CJK Windows, and Wine under a CJK locale, give the
+// dialog a wider font), the context's font narrowed until the label fits, selected into dc; null where the label
+// fits as it is, so that it looks the same there. The caller restores the old font and deletes this one.
+HFONT NarrowedToFit(HDC dc, const char *label, int room) {
+  TEXTMETRICA metrics;
+  LOGFONTA font;
+  if (MeasureMixedText(dc, label).cx <= room || !GetTextMetricsA(dc, &metrics) ||
+      !GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof font, &font))
+    return nullptr;
+  HFONT narrowed = nullptr;
+  HGDIOBJ original = GetCurrentObject(dc, OBJ_FONT);
+  font.lfHeight = metrics.tmHeight;
+  for (LONG width = metrics.tmAveCharWidth - 1; width >= 1; --width) {
+    font.lfWidth = width;
+    HFONT next = CreateFontIndirectA(&font);
+    if (!next)
+      break;
+    SelectObject(dc, next);
+    if (narrowed)
+      DeleteObject(narrowed);
+    narrowed = next;
+    if (MeasureMixedText(dc, label).cx <= room)
+      break;
+  }
+  if (!narrowed)
+    SelectObject(dc, original);
+  return narrowed;
+}
+
 } // namespace
 
 void DrawButtonItem(const DRAWITEMSTRUCT *item, HWND) {
@@ -39,13 +69,17 @@ void DrawButtonItem(const DRAWITEMSTRUCT *item, HWND) {
     const char *fixed = ButtonLabel(GetDlgCtrlID(item->hwndItem), WizardPage, &kind);
     if (kind == LabelNone)
       return;
-    if (kind == LabelFixed)
-      lstrcpynA(label, fixed, sizeof label);
+    const char *kept = kind == LabelFixed ? fixed : KeptLabel(item->hwndItem);
+    if (kept)
+      lstrcpynA(label, kept, kind == LabelFixed ? sizeof label : 80);
     else
       GetWindowTextA(item->hwndItem, label, 80); // at most 79 bytes
     FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
     if (layout.framed)
       DrawFrame(dc, rc, selected, item->CtlID == static_cast<UINT>(DefaultButtonId));
+    const int FrameInset = 4; // the frame's two rings, the default button's black line, and one pixel of air
+    HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+    HFONT narrowed = layout.framed ? NarrowedToFit(dc, label, rc.right - rc.left - 2 * FrameInset) : nullptr;
     SIZE size = MeasureMixedText(dc, label);
     int x = layout.centred ? rc.left + (rc.right - rc.left - size.cx) / 2 : rc.left;
     int y = rc.top + (rc.bottom - rc.top - size.cy) / 2;
@@ -54,6 +88,10 @@ void DrawButtonItem(const DRAWITEMSTRUCT *item, HWND) {
       y += 1;
     }
     DrawMixedText(dc, x, y, label);
+    if (narrowed) {
+      SelectObject(dc, font);
+      DeleteObject(narrowed);
+    }
   }
   if (item->itemState & ODS_FOCUS) {
     int dx = (rc.right - rc.left) / 10, dy = (rc.bottom - rc.top) / 8;

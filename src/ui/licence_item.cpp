@@ -3,6 +3,7 @@
 #include "glyph/mixed_text.h"
 #include "glyph/mixed_walk.h"
 #include "resources/resource_ids.h"
+#include "ui/gbk_text.h"
 
 void DrawLicenceItem(const DRAWITEMSTRUCT *item, HWND dialog) {
   HDC dc = item->hDC;
@@ -12,14 +13,11 @@ void DrawLicenceItem(const DRAWITEMSTRUCT *item, HWND dialog) {
   RECT rc = item->rcItem;
   FillRect(dc, &rc, GetSysColorBrush(COLOR_WINDOW));
   LRESULT count = SendDlgItemMessageA(dialog, IDC_LICENCE_LIST, LB_GETCOUNT, 0, 0);
-  if (count > 0 && item->itemID < static_cast<UINT>(count)) {
-    LRESULT length = SendDlgItemMessageA(dialog, IDC_LICENCE_LIST, LB_GETTEXTLEN, item->itemID, 0);
-    char text[LicenceLineMax + 1];
-    if (length >= 0 && length <= LicenceLineMax &&
-        SendDlgItemMessageA(dialog, IDC_LICENCE_LIST, LB_GETTEXT, item->itemID, reinterpret_cast<LPARAM>(text)) >= 0) {
-      InflateRect(&rc, -2, -2);
-      DrawMixedText(dc, rc.left, rc.top, text);
-    }
+  // The line's GBK bytes as they were added, never read back through the system's code page.
+  const char *text = reinterpret_cast<const char *>(item->itemData);
+  if (count > 0 && item->itemID < static_cast<UINT>(count) && text) {
+    InflateRect(&rc, -2, -2);
+    DrawMixedText(dc, rc.left, rc.top, text);
   }
   RestoreDC(dc, saved);
 }
@@ -32,10 +30,19 @@ BOOL MeasureLicenceItem(MEASUREITEMSTRUCT *item) {
   return TRUE;
 }
 
+namespace {
+
+char LicenceLines[LicenceListLines][LicenceLineMax + 1]; // the lines of the one licence list, as added
+
+} // namespace
+
 void AddLicenceLine(HWND list, const char *line) {
-  char cut[LicenceLineMax + 1];
+  LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+  if (count < 0 || count >= LicenceListLines)
+    return;
+  char *cut = LicenceLines[count];
   int length = lstrlenA(line);
   int keep = MixedTextPrefix(line, length, LicenceLineMax);
   lstrcpynA(cut, line, keep + 1);
-  SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(cut));
+  AddGbkListItem(list, cut);
 }

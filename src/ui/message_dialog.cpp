@@ -4,6 +4,7 @@
 #include "glyph/mixed_text.h"
 #include "resources/resource_ids.h"
 #include "ui/button_painter.h"
+#include "ui/gbk_text.h"
 
 char MessageEnglishText[128];
 int MessageButtons;
@@ -68,7 +69,7 @@ void LayOut(HWND dialog, const char *chinese) {
   PlaceButton(dialog, out.firstId, out.firstX, out.firstY, in.buttonWidth, in.buttonHeight);
   if (out.secondId)
     PlaceButton(dialog, out.secondId, out.secondX, out.secondY, in.buttonWidth, in.buttonHeight);
-  SetDlgItemTextA(dialog, IDC_MSG_TEXT, chinese);
+  KeepLabel(GetDlgItem(dialog, IDC_MSG_TEXT), chinese); // the caller's text outlives this modal dialog
   MoveWindow(GetDlgItem(dialog, IDC_MSG_TEXT), cl.left, out.chineseTop, cl.right, out.chineseHeight, TRUE);
   HWND english = GetDlgItem(dialog, IDC_MSG_ENGLISH);
   if (englishLength) {

@@ -16,6 +16,9 @@ namespace {
 
 enum { LicenceChineseId = 124, LicenceEnglishId = 161, LicenceBufferSize = 65536 };
 
+static_assert(static_cast<int>(LicenceMaxLines) <= static_cast<int>(LicenceListLines),
+              "the list keeps every line the splitter gives");
+
 void AddLine(const char *line, void *list) { AddLicenceLine(static_cast<HWND>(list), line); }
 
 // Puts one licence text into its control; 0 when it cannot be read.

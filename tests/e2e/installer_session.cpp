@@ -42,7 +42,7 @@ std::string WindowText(HWND window) {
   wchar_t wide[4096] = L"";
   SendMessageW(window, WM_GETTEXT, sizeof wide / sizeof wide[0], reinterpret_cast<LPARAM>(wide));
   char narrow[8192] = "";
-  WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr, nullptr);
+  WideCharToMultiByte(936, 0, wide, -1, narrow, sizeof narrow, nullptr, nullptr);
   return narrow;
 }
 
@@ -145,4 +145,27 @@ void Screenshot(HWND window, const char *name) {
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
+}
+
+std::vector<unsigned> ClientPixels(HWND window, int *width, int *height) {
+  RECT r;
+  GetClientRect(window, &r);
+  POINT origin = {0, 0};
+  ClientToScreen(window, &origin);
+  *width = r.right, *height = r.bottom;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  unsigned char *bits = nullptr;
+  HBITMAP bitmap = CreateDib32(r.right, r.bottom, &bits);
+  HGDIOBJ saved = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, r.right, r.bottom, screen, origin.x, origin.y, SRCCOPY);
+  GdiFlush();
+  std::vector<unsigned> pixels(static_cast<size_t>(r.right) * r.bottom);
+  for (size_t i = 0; i < pixels.size(); ++i) // the DIB is top-down BGRA
+    pixels[i] = static_cast<unsigned>(bits[4 * i + 2]) << 16 | bits[4 * i + 1] << 8 | bits[4 * i];
+  SelectObject(memory, saved);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
 }

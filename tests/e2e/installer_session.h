@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "test_folders.h"
 
@@ -41,7 +42,7 @@ struct InstallerSession {
 // A top-level window of the given title, waited for; null after the timeout.
 HWND WaitForWindow(const char *title, DWORD milliseconds = 15000);
 
-// The text of any window, as the installer's ANSI bytes.
+// The text of any window as an accessibility client reads it (wide), in GBK bytes, whatever the ANSI code page.
 std::string WindowText(HWND window);
 
 // The message dialog's Chinese and English lines, then OK; empty strings when none appears.
@@ -49,6 +50,9 @@ struct ShownMessage {
   std::string chinese, english;
 };
 ShownMessage TakeMessage(DWORD milliseconds = 15000);
+
+// What the screen shows of a window's client area, one 0xRRGGBB value a pixel, row by row.
+std::vector<unsigned> ClientPixels(HWND window, int *width, int *height);
 
 // Saves what the screen shows of a window as a BMP under E:\screenshots.
 void Screenshot(HWND window, const char *name);

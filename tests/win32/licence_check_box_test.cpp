@@ -24,6 +24,7 @@ protected:
     item.CtlType = ODT_LISTBOX;
     item.CtlID = IDC_LICENCE_LIST;
     item.itemID = index;
+    item.itemData = static_cast<ULONG_PTR>(SendMessageA(list, LB_GETITEMDATA, index, 0)); // as the list hands it over
     item.itemAction = ODA_DRAWENTIRE;
     item.itemState = state;
     item.hwndItem = list;
@@ -58,15 +59,20 @@ TEST_F(LicenceList, LongLinesAreCutAtACharacterBoundary) {
   for (int i = 0; i < 150; ++i)
     longLine += "汉";
   AddLicenceLine(list, longLine.c_str());
-  char text[600] = "";
-  EXPECT_EQ(SendMessageA(list, LB_GETTEXTLEN, 0, 0), 259);
-  SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
-  EXPECT_EQ(std::string(text), longLine.substr(0, 259));
+  // Each item holds the characters its bytes stand for, as a screen reader reads them (wide), whatever the code page.
+  auto item = [this](int index) {
+    wchar_t wide[600] = L"";
+    char text[600] = "";
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide));
+    WideCharToMultiByte(936, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return std::string(text);
+  };
+  EXPECT_EQ(item(0), longLine.substr(0, 259));
   std::string even = "汉";
   for (int i = 0; i < 150; ++i)
     even += "字";
   AddLicenceLine(list, even.c_str());
-  EXPECT_EQ(SendMessageA(list, LB_GETTEXTLEN, 1, 0), 258) << "a two-byte character is not split";
+  EXPECT_EQ(item(1), even.substr(0, 258)) << "a two-byte character is not split";
   // The 259 bytes drawn are the line's first 259: "A" and then 汉 after 汉 from x = 2 + the width of "A".
   Surface drawn(300, 23, RGB(10, 20, 30)), expected(300, 23, GetSysColor(COLOR_WINDOW));
   PaintItem(drawn, 0, 0);

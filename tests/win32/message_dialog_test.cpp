@@ -122,8 +122,10 @@ void CheckLayout(HWND dialog, const char *chinese, const char *english, int butt
   EXPECT_EQ(text.top, 10);
   EXPECT_EQ(text.bottom - text.top, 48);
   EXPECT_EQ(text.right - text.left, client.right);
-  char stored[200];
-  GetDlgItemTextA(dialog, IDC_MSG_TEXT, stored, sizeof stored);
+  wchar_t wide[200] = L""; // the characters a screen reader gets, whatever the ANSI code page
+  char stored[400] = "";
+  GetDlgItemTextW(dialog, IDC_MSG_TEXT, wide, 200);
+  WideCharToMultiByte(936, 0, wide, -1, stored, sizeof stored, nullptr, nullptr);
   EXPECT_EQ(std::string(stored), std::string(chinese));
   HWND englishLine = GetDlgItem(dialog, IDC_MSG_ENGLISH);
   EXPECT_EQ(IsWindowVisible(englishLine) != 0, *english != 0);

@@ -67,6 +67,8 @@ TEST(PeHardening, HeadersImportsAndManifest) {
   const char *text = static_cast<const char *>(LockResource(LoadResource(image, manifest)));
   std::string xml(text, SizeofResource(image, manifest));
   EXPECT_NE(xml.find("requestedExecutionLevel level=\"asInvoker\""), std::string::npos);
+  EXPECT_NE(xml.find(sizeof(void *) == 8 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"x86\""),
+            std::string::npos);
   FreeLibrary(image);
 }
 

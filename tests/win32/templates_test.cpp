@@ -18,7 +18,7 @@ struct Control {
   std::string className;
   DWORD style, exStyle;
   int x, y, w, h;
-  std::string text; // each 16-bit unit narrowed to one byte: GBK texts come back as their bytes
+  std::string text; // the characters stored, as GBK bytes: texts are stored as the characters they mean
 };
 
 struct Template {
@@ -42,8 +42,12 @@ const WORD *ReadName(const WORD *p, std::string &out) {
     out = ordinal >= 0x80 && ordinal <= 0x85 ? atoms[ordinal - 0x80] : "#" + std::to_string(ordinal);
     return p + 2;
   }
+  std::wstring wide;
   for (; *p; ++p)
-    out += static_cast<char>(*p);
+    wide += static_cast<wchar_t>(*p);
+  char gbk[512] = "";
+  WideCharToMultiByte(936, 0, wide.c_str(), -1, gbk, sizeof gbk, nullptr, nullptr);
+  out = gbk;
   return p + 1;
 }
 

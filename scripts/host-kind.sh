@@ -2,8 +2,11 @@
 # Sourced: tells, once per run, whether this host executes 32-bit x86 programs. Some x86-64 kernels refuse them
 # (IA-32 emulation off), and then Wine's whole 32-bit side fails with "Exec format error". The probe really tries:
 # it runs a 96-byte static i386 ELF whose only instructions are the exit system call with status 42.
-# VELLUMINE_64BIT_ONLY=1 takes the 64-bit-only path on any host.
-# Exports VELLUMINE_RUNS_32BIT (1 or 0) and, when 0, VELLUMINE_NO_32BIT_WHY (one line).
+# VELLUMINE_64BIT_ONLY=1 takes the path of hosts that refuse 32-bit code on any host.
+# Exports VELLUMINE_RUNS_32BIT (1 or 0) and, when 0, VELLUMINE_NO_32BIT_WHY (one line); and VELLUMINE_WIN32_WAY, how
+# the shipped 32-bit exe runs under Wine here: "native", "emulated" (Wine's 32-bit processes under qemu-user, see
+# scripts/wine-emulation.sh) where 32-bit code does not run natively, or "none" where VELLUMINE_NO_EMULATION=1
+# turns the emulation off.
 
 if [ -z "${VELLUMINE_RUNS_32BIT:-}" ]; then
   if [ "${VELLUMINE_64BIT_ONLY:-0}" = 1 ]; then
@@ -35,4 +38,15 @@ if [ -z "${VELLUMINE_RUNS_32BIT:-}" ]; then
     unset probe probe_said status emulator
   fi
   export VELLUMINE_RUNS_32BIT VELLUMINE_NO_32BIT_WHY
+fi
+if [ -z "${VELLUMINE_WIN32_WAY:-}" ]; then
+  if [ "$VELLUMINE_RUNS_32BIT" = 1 ]; then
+    VELLUMINE_WIN32_WAY=native
+  elif [ "${VELLUMINE_NO_EMULATION:-0}" = 1 ]; then
+    VELLUMINE_WIN32_WAY=none
+    VELLUMINE_NO_32BIT_WHY="$VELLUMINE_NO_32BIT_WHY, and VELLUMINE_NO_EMULATION=1 turns the emulation off"
+  else
+    VELLUMINE_WIN32_WAY=emulated
+  fi
+  export VELLUMINE_WIN32_WAY VELLUMINE_NO_32BIT_WHY
 fi

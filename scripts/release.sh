@@ -13,7 +13,9 @@ if [ -n "${VELLUMINE_SIGN_PKCS12:-}" ]; then
   timestamp=()
   [ -n "${VELLUMINE_SIGN_TIMESTAMP:-}" ] && timestamp=(-ts "$VELLUMINE_SIGN_TIMESTAMP")
   rm -f "$out/VellumineSetup.exe.signing"
-  osslsigncode sign -pkcs12 "$VELLUMINE_SIGN_PKCS12" -pass "${VELLUMINE_SIGN_PASSWORD:-}" -h sha256 \
+  # The password reaches osslsigncode through a pipe (printf is a shell builtin), never on a command line, where
+  # every user of the machine could read it in the process list.
+  osslsigncode sign -pkcs12 "$VELLUMINE_SIGN_PKCS12" -readpass <(printf '%s' "${VELLUMINE_SIGN_PASSWORD:-}") -h sha256 \
     -n "Vellumine Installer" "${timestamp[@]}" -in "$built" -out "$out/VellumineSetup.exe.signing" >/dev/null
   mv "$out/VellumineSetup.exe.signing" "$out/VellumineSetup.exe"
   echo "release: $out/VellumineSetup.exe, signed"

@@ -3,17 +3,27 @@
 # With a display (DISPLAY set and answering) the wizard opens there for you to use; without one, an Xvfb is started
 # and the automation driver walks the wizard through a whole install, prints the installed tree and saves a
 # screenshot of every page under build/screenshots/.
-# On a host that refuses 32-bit programs (scripts/host-kind.sh) the same sources' 64-bit build runs instead.
+# On a host that refuses 32-bit programs (scripts/host-kind.sh) Wine's 32-bit side runs under qemu-user; only where
+# that is turned off (VELLUMINE_NO_EMULATION=1) or cannot be set up does the same sources' 64-bit build run instead.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 source scripts/host-kind.sh
+bash scripts/deps.sh
 arch=win32
-if [ "$VELLUMINE_RUNS_32BIT" != 1 ]; then
+if [ "$VELLUMINE_WIN32_WAY" = emulated ]; then
+  if why=$(bash scripts/wine-emulation.sh 2>&1); then
+    echo "Running the shipped 32-bit VellumineSetup.exe with Wine's 32-bit side emulated by qemu-user:" \
+      "$VELLUMINE_NO_32BIT_WHY"
+  else
+    export VELLUMINE_WIN32_WAY=none
+    VELLUMINE_NO_32BIT_WHY="$VELLUMINE_NO_32BIT_WHY, and ${why#wine-emulation: }"
+  fi
+fi
+if [ "$VELLUMINE_WIN32_WAY" = none ]; then
   arch=win64
   echo "Running the 64-bit build of VellumineSetup.exe: $VELLUMINE_NO_32BIT_WHY"
 fi
-bash scripts/deps.sh
 cmake --preset $arch >/dev/null
 cmake --build --preset $arch
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test tier: host unit tests (ASan+UBSan), fuzz targets for a bounded time, and
-# the Windows tests under Wine in one Xvfb: the 64-bit build on every host, the shipped 32-bit build wherever this
-# host runs 32-bit programs (scripts/host-kind.sh; VELLUMINE_64BIT_ONLY=1 forces the 64-bit-only path). The shipped
-# exe's Linux-side checks (PE hardening, reproducible build) run on every host. Installs what is missing first.
+# the Windows tests under Wine in one Xvfb: the 64-bit build, and the shipped 32-bit build natively where this host
+# runs 32-bit programs, else with Wine's 32-bit side emulated by qemu-user (scripts/host-kind.sh;
+# VELLUMINE_64BIT_ONLY=1 takes that path on any host, VELLUMINE_NO_EMULATION=1 turns the emulation off, and the
+# shipped exe is then checked from the Linux side only). Every asked tier runs even when one fails; the summary
+# always prints, and the exit status is non-zero when anything failed. Installs what is missing first.
 # Usage: scripts/test.sh [TIER...]   TIER: host, fuzz, wine (default: all three)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,10 +16,17 @@ started=$(date +%s)
 
 summary=()
 skipped=0
+failures=0 # tiers that failed or gave no result: every asked tier still runs, and the summary still prints
 tier() { # name, ctest output file
   local line
   line=$(grep -E "^[0-9]+% tests passed" "$2" | tail -1 || true)
   summary+=("$1: ${line:-no result}")
+  [[ $line == *" 0 tests failed "* ]] || failures=$((failures + 1))
+}
+broken() { # name, what failed
+  echo "FAILED: $1: $2"
+  summary+=("$1: failed: $2")
+  failures=$((failures + 1))
 }
 skip() { # name, reason
   echo "skipped: $1: $2"
@@ -27,33 +36,53 @@ skip() { # name, reason
 
 if [[ $asked == *" host "* ]]; then
   echo "== host tier: portable code and tools (AddressSanitizer, UBSan)"
-  cmake --preset host >/dev/null
-  cmake --build --preset host
-  ctest --preset host 2>&1 | tee build/host-tests.log
-  tier "host" build/host-tests.log
+  if cmake --preset host >/dev/null && cmake --build --preset host; then
+    ctest --preset host 2>&1 | tee build/host-tests.log || true
+    tier "host" build/host-tests.log
+  else
+    broken "host" "the build failed"
+  fi
 else
   skip "host" "not asked for"
 fi
 
 if [[ $asked == *" fuzz "* ]]; then
   echo "== fuzz tier: libFuzzer on the byte-level parsers, bounded time"
-  cmake --preset fuzz >/dev/null
-  cmake --build --preset fuzz
-  ctest --test-dir build/fuzz --output-on-failure 2>&1 | tee build/fuzz-tests.log
-  tier "fuzz" build/fuzz-tests.log
+  if cmake --preset fuzz >/dev/null && cmake --build --preset fuzz; then
+    ctest --test-dir build/fuzz --output-on-failure 2>&1 | tee build/fuzz-tests.log || true
+    tier "fuzz" build/fuzz-tests.log
+  else
+    broken "fuzz" "the build failed"
+  fi
 else
   skip "fuzz" "not asked for"
 fi
+# The summary: a line per tier and architecture, then one closing line over every CTest test of every tier, with
+# the tiers that could not run as skipped. Exits non-zero when anything failed.
+finish() {
+  echo
+  echo "== summary ($(($(date +%s) - started)) s; 32-bit programs: $([ "$VELLUMINE_RUNS_32BIT" = 1 ] && echo run here || echo "${VELLUMINE_NO_32BIT_WHY}"); the shipped exe ran: $VELLUMINE_WIN32_WAY)"
+  printf '%s\n' "${summary[@]}"
+  printf '%s\n' "${summary[@]}" | awk -v skipped="$skipped" -v broken="$failures" '
+    /tests passed, [0-9]+ tests failed out of/ { failed += $(NF - 5); total += $NF; tiers += ($(NF - 5) > 0) }
+    END { printf "total: %d passed, %d failed, %d skipped\n", total - failed, failed + broken - tiers, skipped }'
+  [ "$failures" = 0 ]
+  exit
+}
+
 if [[ $asked != *" wine "* ]]; then
   skip "Wine tiers" "not asked for"
-  printf '%s\n' "${summary[@]}"
-  exit 0
+  finish
 fi
 
 echo "== building VellumineSetup.exe and the Wine tests: win32 (shipped) and win64"
+built=" "
 for arch in win32 win64; do
-  cmake --preset $arch >/dev/null
-  cmake --build --preset $arch
+  if cmake --preset $arch >/dev/null && cmake --build --preset $arch; then
+    built+="$arch "
+  else
+    broken "$arch build" "the build failed; its tests do not run"
+  fi
 done
 
 source scripts/wine-env.sh
@@ -87,7 +116,8 @@ fi
 # Simulated media (tests/media/fuse_medium.py), FUSE file systems mapped as drives where /dev/fuse and root allow:
 # J: reports 32 KiB clusters and has room for the install counted in 4 KiB clusters but not in its own; L: is a
 # counterfeit stick that keeps only its first 1 MiB; M: is failing flash that changes a byte of the dictionary on
-# reading; N: is honest and logs every fsync. (Wine never passes unbuffered opens on to Linux as O_DIRECT, so a
+# reading; N: is honest and logs every fsync; K: is a slow stick (1 MB/s, 150 ms a flush); P: is pulled out after
+# 1.5 MB. (Wine never passes unbuffered opens on to Linux as O_DIRECT, so a
 # medium that refuses them would see none; the unit tests refuse them instead.)
 fuse_dirs=()
 mount_medium() { # letter, variable, name, options...
@@ -104,30 +134,32 @@ mount_medium() { # letter, variable, name, options...
   export "$variable=$letter"
 }
 unmount_fuse() { for d in "${fuse_dirs[@]}"; do umount "$d" 2>/dev/null || true; done; }
-for m in cluster counterfeit failing honest; do umount "build/usb/$m" 2>/dev/null || true; done
+for m in cluster counterfeit failing honest slow pulled; do umount "build/usb/$m" 2>/dev/null || true; done
 if [ -e /dev/fuse ] && [ "$(id -u)" = 0 ]; then
   mount_medium J VELLUMINE_CLUSTER_DRIVE cluster --cluster 32768 --capacity 5275648 || true
   mount_medium L VELLUMINE_COUNTERFEIT_DRIVE counterfeit --keep 1048576 || true
   mount_medium M VELLUMINE_FAILING_DRIVE failing --flip cedict_ts.u8 || true
   if mount_medium N VELLUMINE_HONEST_DRIVE honest; then export VELLUMINE_HONEST_LOG=$root/build/usb/honest.log; fi
+  mount_medium K VELLUMINE_SLOW_DRIVE slow --write-rate 1000000 --fsync-delay 0.15 || true
+  mount_medium P VELLUMINE_PULLED_DRIVE pulled --pull-after 1500000 || true
 else
   skip "simulated media" "cannot mount FUSE file systems here (needs /dev/fuse and root); their cases skip"
 fi
 trap 'unmount_fuse; unmount_media; wine_env_stop' EXIT
 
-wine_tier() { # arch
-  local arch=$1
-  echo "== $arch Wine tier: VellumineSetup.exe and its tests under Wine, as an unprivileged user"
-  wine_env_start "$arch"
+wine_tier() { # arch, how it runs
+  local arch=$1 name="$1 Wine tier ($2)"
+  echo "== $name: VellumineSetup.exe and its tests under Wine, as an unprivileged user"
+  wine_env_start "$arch" || { broken "$name" "Wine could not be started"; return; }
   for d in "${drives[@]}"; do wine_env_map $d; done
   hand_over "build/$arch"
-  ctest --preset "$arch" 2>&1 | tee "build/$arch-tests.log"
-  tier "$arch Wine tier" "build/$arch-tests.log"
+  ctest --preset "$arch" 2>&1 | tee "build/$arch-tests.log" || true
+  tier "$name" "build/$arch-tests.log"
   # Each Wine test program runs many GoogleTest cases as one CTest test: count those too.
   local log=build/$arch/Testing/Temporary/LastTest.log passed skippedCases
   passed=$(awk '/^\[  PASSED  \] [0-9]+ tests?\./ {n += $4} END {print n + 0}' "$log")
   skippedCases=$(awk '/^\[  SKIPPED \] [0-9]+ tests?,/ {n += $4} END {print n + 0}' "$log")
-  summary+=("$arch Wine tier: $passed GoogleTest cases passed ($skippedCases of them skipped) in win32_tests and e2e_tests")
+  summary+=("$name: $passed GoogleTest cases passed ($skippedCases of them skipped) in win32_tests and e2e_tests")
   wine_env_stop_prefix
   mkdir -p build/screenshots
   for f in "$VELLUMINE_USB"/screenshots/*.bmp; do
@@ -135,21 +167,23 @@ wine_tier() { # arch
   done
 }
 
-wine_tier win64
-if [ "$VELLUMINE_RUNS_32BIT" = 1 ]; then
-  wine_tier win32
+[[ $built == *" win64 "* ]] && wine_tier win64 natively
+# The shipped 32-bit exe: natively where this host runs 32-bit code, else with Wine's 32-bit side under qemu-user.
+if [ "$VELLUMINE_WIN32_WAY" = emulated ] && ! why=$(bash scripts/wine-emulation.sh 2>&1); then
+  VELLUMINE_WIN32_WAY=none
+  VELLUMINE_NO_32BIT_WHY="$VELLUMINE_NO_32BIT_WHY, and ${why#wine-emulation: }"
+fi
+if [[ $built != *" win32 "* ]]; then
+  :
+elif [ "$VELLUMINE_WIN32_WAY" = native ]; then
+  wine_tier win32 natively
+elif [ "$VELLUMINE_WIN32_WAY" = emulated ]; then
+  wine_tier win32 "emulated by qemu-user"
 else
   skip "win32 Wine tier" "$VELLUMINE_NO_32BIT_WHY"
   echo "== win32 shipped exe, checked from the Linux side: PE hardening, reproducible build"
-  ctest --preset win32 -L linux-side 2>&1 | tee build/win32-linux-tests.log
+  ctest --preset win32 -L linux-side 2>&1 | tee build/win32-linux-tests.log || true
   tier "win32 shipped exe (Linux side)" build/win32-linux-tests.log
 fi
 
-echo
-echo "== summary ($(($(date +%s) - started)) s; 32-bit programs: $([ "$VELLUMINE_RUNS_32BIT" = 1 ] && echo run here || echo "${VELLUMINE_NO_32BIT_WHY}"))"
-printf '%s\n' "${summary[@]}"
-# One closing line over every CTest test of every tier, with the tiers that could not run as skipped.
-printf '%s\n' "${summary[@]}" | awk -v skipped="$skipped" '
-  /tests passed, [0-9]+ tests failed out of/ { failed += $(NF - 5); total += $NF }
-  END { printf "total: %d passed, %d failed, %d skipped\n", total - failed, failed, skipped }'
-
+finish

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sourced: one Xvfb for the whole run and one Wine prefix per architecture under build/, with drive E: mapped to
 # build/usb/E and H: to build/usb/H. Every Wine command goes through scripts/wine-run.sh.
-#   wine_env_start ARCH   ARCH win32 or win64 (default: win32 where this host runs 32-bit programs, else win64)
+#   wine_env_start ARCH   ARCH win32 or win64 (default: win32, natively or emulated, unless neither works here)
 #                         exports DISPLAY, WINEPREFIX, VELLUMINE_WINE_ARCH and VELLUMINE_USB (the folder behind E:)
 #   wine_env_stop_prefix  ends the current prefix's wineserver; wine_env_stop ends that and the Xvfb
 #   wine ARGS...          runs a Windows program in the current prefix (a function: scripts/wine-run.sh)
@@ -19,21 +19,38 @@ hand_over() {
   [ "$(id -u)" = 0 ] && [ "${VELLUMINE_TEST_UID:-65534}" != 0 ] || return 0
   local uid=${VELLUMINE_TEST_UID:-65534}
   chown -R "$uid:$uid" "$@" 2>/dev/null || true # a write-protected medium among them stays as it is
-  # The test user must reach the build folder: grant search (not listing) on every folder above it that lacks it.
-  local d=$root
+}
+
+# The test user must reach the checkout. The folders above it are the user's own business and stay as they are:
+# where one of them keeps others out, this says which and what to do, and fails.
+wine_env_reachable() {
+  [ "$(id -u)" = 0 ] && [ "${VELLUMINE_TEST_UID:-65534}" != 0 ] || return 0
+  local uid=${VELLUMINE_TEST_UID:-65534} d=$root blocked=""
+  setpriv --reuid="$uid" --regid="$uid" --clear-groups test -x "$root/scripts" && return 0
   while [ "$d" != / ]; do
-    setpriv --reuid="$uid" --regid="$uid" --clear-groups test -x "$d" || chmod o+x "$d"
+    setpriv --reuid="$uid" --regid="$uid" --clear-groups test -x "$d" || blocked=$d
     d=$(dirname "$d")
   done
+  echo "wine-env: Wine runs as the unprivileged uid $uid, which cannot reach $root: $blocked lets others no further." \
+    "Clone the project under a folder that others may pass (such as /srv or /tmp), or allow it yourself:" \
+    "chmod o+x $blocked" >&2
+  return 1
 }
 
 wine_env_start() {
   local arch=${1:-}
   if [ -z "$arch" ]; then
-    if [ "$VELLUMINE_RUNS_32BIT" = 1 ]; then arch=win32; else arch=win64; fi
+    if [ "$VELLUMINE_WIN32_WAY" != none ]; then arch=win32; else arch=win64; fi
   fi
+  wine_env_reachable || return 1
   export VELLUMINE_WINE_ARCH=$arch
-  if [ "$arch" = win64 ]; then export WINEPREFIX=$root/build/wineprefix64; else export WINEPREFIX=$root/build/wineprefix; fi
+  if [ "$arch" = win64 ]; then
+    export WINEPREFIX=$root/build/wineprefix64
+  elif [ "$VELLUMINE_WIN32_WAY" = emulated ]; then
+    export WINEPREFIX=$root/build/wineprefix-wow64
+  else
+    export WINEPREFIX=$root/build/wineprefix
+  fi
   if [ -z "${DISPLAY:-}" ] || ! xdpyinfo -display "${DISPLAY}" >/dev/null 2>&1; then
     local fifo num
     fifo=$(mktemp -u)

@@ -12,7 +12,14 @@
 // included); the number of characters, 0 where code page 936 is missing or the text does not fit.
 int GbkToWide(const char *gbk, wchar_t *wide, int capacity);
 
-// Gives window the text that gbk stands for (SetWindowTextW), and keeps the pointer to gbk as its label for the
+// Gives window the text that gbk stands for (SetWindowTextW); the ANSI text where code page 936 is missing.
+void SetGbkText(HWND window, const char *gbk);
+
+// Gives every owner-drawn button of dialog whose label is fixed (texts.h) that label as its text, for screen
+// readers: the templates' texts are not always what is painted (Next says "安装 Install" there).
+void NameOwnerDrawnButtons(HWND dialog, int wizardPage);
+
+// Gives window the text that gbk stands for (SetGbkText), and keeps the pointer to gbk as its label for the
 // painter: the bytes must outlive the window. Falls back to the ANSI text where code page 936 is missing.
 void KeepLabel(HWND window, const char *gbk);
 

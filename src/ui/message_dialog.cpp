@@ -87,6 +87,7 @@ INT_PTR CALLBACK MessageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
   case WM_INITDIALOG: {
     const char *chinese = reinterpret_cast<const char *>(lParam);
     LayOut(dialog, chinese ? chinese : "");
+    NameOwnerDrawnButtons(dialog, WizardPage);
     return TRUE;
   }
   case WM_DRAWITEM: DrawButtonItem(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam), dialog); return TRUE;

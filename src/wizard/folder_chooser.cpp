@@ -10,6 +10,7 @@
 #include "app/globals.h"
 #include "resources/resource_ids.h"
 #include "ui/button_painter.h"
+#include "ui/gbk_text.h"
 
 UINT_PTR CALLBACK ChooserHookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -18,6 +19,7 @@ UINT_PTR CALLBACK ChooserHookProc(HWND window, UINT message, WPARAM wParam, LPAR
     // Cancel is painted with its bilingual label; it stays a button for the mouse and Escape.
     HWND cancel = GetDlgItem(window, IDCANCEL);
     SetWindowLongA(cancel, GWL_STYLE, GetWindowLongA(cancel, GWL_STYLE) | BS_OWNERDRAW);
+    NameOwnerDrawnButtons(window, WizardPage);
     return 1;
   }
   case WM_COMMAND:

@@ -4,6 +4,7 @@
 #include "resources/resource_ids.h"
 #include "ui/button_painter.h"
 #include "ui/check_box.h"
+#include "ui/gbk_text.h"
 #include "ui/licence_item.h"
 #include "ui/message_dialog.h"
 #include "ui/texts.h"
@@ -59,6 +60,7 @@ void Initialise(HWND window) {
   ShowControl(window, IDC_BACK, 0);
   EnableWindow(GetDlgItem(window, IDC_BACK), FALSE);
   FillLanguages(window);
+  NameOwnerDrawnButtons(window, 0);
   Subclass(window, IDC_DESKTOP_ICON);
   Subclass(window, IDC_AUTOSTART);
 }

@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "resources/resource_ids.h"
 #include "store/payload_store.h"
+#include "ui/gbk_text.h"
 #include "ui/licence_item.h"
 #include "ui/message_dialog.h"
 #include "ui/texts.h"
@@ -83,6 +84,7 @@ void ShowWizardPage(HWND window, int page) {
     ShowControl(window, IDC_BACK, page != 0);
     EnableWindow(GetDlgItem(window, IDC_BACK), page != 0);
   }
+  NameOwnerDrawnButtons(window, page);
   ShowControl(window, IDC_USB_HINT, page == 0);
   ShowControl(window, IDC_FOLDER_SUFFIX, page == 0);
   InvalidateRect(window, nullptr, TRUE);

@@ -4,11 +4,7 @@ include(ExternalProject)
 set(VELLUMINE_PAYLOAD_DIR "" CACHE PATH "The maker's own payload files; stand-ins are generated when empty")
 set(VELLUMINE_ZOPFLI_ITERATIONS 5 CACHE STRING
     "zopfli iterations for the payload streams (about 3 % smaller, 10 s to pack); 0 packs with zlib -9 at once")
-set(win32_flags -Os -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
-set(win32_link -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat
-    -Wl,--no-insert-timestamp -s)
-add_compile_options(${win32_flags} -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
-add_link_options(${win32_link})
+# The compile and link options are set for every target in cmake/Win32Flags.cmake.
 
 
 
@@ -81,7 +77,10 @@ add_library(vwin STATIC
   src/wizard/folder_chooser.cpp
   src/app/message_loop.cpp
 )
-target_link_libraries(vwin PUBLIC vcore z user32 gdi32 comdlg32 comctl32)
+target_link_libraries(vwin PUBLIC vcore user32 gdi32 comdlg32 comctl32)
+# With -fdata-sections, mingw's GCC gives a zero-filled array a .data$ section of its own, bytes in the file; the
+# licence list's lines (130 KB) belong in .bss.
+set_source_files_properties(src/ui/licence_item.cpp PROPERTIES COMPILE_OPTIONS -fno-data-sections)
 
 # The application manifest names the build's own architecture (the shipped exe's is x86).
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)

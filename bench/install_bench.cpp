@@ -6,6 +6,8 @@
 //   install_bench readback DIR     reads every installed file in DIR back as the install's check does (unbuffered)
 //   install_bench flush DIR        writes every payload file as new files into DIR\0 without and DIR\1 with
 //                                  FlushFileBuffers
+//   install_bench limit DIR        the fair limit for a verified install: for every carried entry, uncompress, write
+//                                  a new file in DIR, FlushFileBuffers, then read it back unbuffered and compare
 //   install_bench empty            nothing: the empty-process time of this program
 //
 // Each prints one line "<mode> <milliseconds> ms [peak_working_set <bytes>]", timed with QueryPerformanceCounter.
@@ -129,6 +131,41 @@ int Flush(const char *dir) {
   return 0;
 }
 
+// The least a verified install must do, with none of ours: no pre-flight, no temporary files, no attributes.
+int Limit(const char *dir) {
+  CreateDirectoryA(dir, nullptr);
+  unsigned char *buffer = static_cast<unsigned char *>(malloc(PayloadBufferSize));
+  // Unbuffered reads need sector-aligned buffers: VirtualAlloc gives page-aligned ones.
+  unsigned char *back = static_cast<unsigned char *>(
+      VirtualAlloc(nullptr, PayloadBufferSize + 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  double start = Now();
+  for (const ManifestRow &row : Manifest) {
+    HRSRC found = row.where == InFolder ? FindResourceA(AppInstance, MAKEINTRESOURCEA(row.id), "TEXT") : nullptr;
+    if (!found)
+      continue;
+    const Bytef *data = static_cast<const Bytef *>(LockResource(LoadResource(AppInstance, found)));
+    uLongf length = PayloadBufferSize;
+    if (uncompress(buffer, &length, data, SizeofResource(AppInstance, found)) != Z_OK)
+      return 1;
+    char path[MAX_PATH];
+    wsprintfA(path, "%s\\%s", dir, row.destination);
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD done = 0;
+    BOOL ok = WriteFile(file, buffer, length, &done, nullptr) && FlushFileBuffers(file);
+    CloseHandle(file);
+    file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr);
+    ok = ok && ReadFile(file, back, (length + 4095) / 4096 * 4096, &done, nullptr) && done == length &&
+         memcmp(back, buffer, length) == 0;
+    CloseHandle(file);
+    if (!ok)
+      return 1;
+  }
+  printf("limit %.2f ms\n", Now() - start);
+  VirtualFree(back, 0, MEM_RELEASE);
+  free(buffer);
+  return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -143,10 +180,13 @@ int main(int argc, char **argv) {
     return ReadBack(argv[2]);
   if (argc >= 3 && !strcmp(argv[1], "flush"))
     return Flush(argv[2]);
+  if (argc >= 3 && !strcmp(argv[1], "limit"))
+    return Limit(argv[2]);
   if (argc >= 2 && !strcmp(argv[1], "empty")) {
     printf("empty 0 ms peak_working_set %lu\n", static_cast<unsigned long>(PeakWorkingSet()));
     return 0;
   }
-  fprintf(stderr, "usage: install_bench ours DIR | inflate | copy SRC DIR | readback DIR | flush DIR | empty\n");
+  fprintf(stderr,
+          "usage: install_bench ours DIR | inflate | copy SRC DIR | readback DIR | flush DIR | limit DIR | empty\n");
   return 2;
 }

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Writes NSIS scripts that install the same files with the same attributes as our installer, from the manifest:
-#   make_nsis.sh PAYLOAD_DIR STANDIN_DIR OUT_DIR
+#   make_nsis.sh PAYLOAD_DIR STANDIN_DIR OUT_DIR [TARGET]   (TARGET: x86-ansi, the default, or amd64-unicode)
 # nsis_zlib.nsi (zlib, not solid), nsis_lzma.nsi (/SOLID lzma) and nsis_empty.nsi (no files, the empty-process
 # contender).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-payload=$1 standins=$2 out=$3
+payload=$1 standins=$2 out=$3 target=${4:-x86-ansi}
 mkdir -p "$out"
 body=$(mktemp)
 while IFS= read -r line; do
@@ -24,7 +24,8 @@ while IFS= read -r line; do
 done < <(grep '^MANIFEST_ROW' "$root/src/install/manifest.def") >"$body"
 write() { # name, compressor line, with files
   {
-    echo 'Unicode false'
+    if [ "$target" = x86-ansi ]; then echo 'Unicode false'; else echo 'Unicode true'; fi
+    echo "Target $target"
     echo 'Name "Vellumine"'
     echo "OutFile \"$out/$1.exe\""
     echo "$2"

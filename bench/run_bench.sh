@@ -1,30 +1,34 @@
 #!/usr/bin/env bash
 # The benchmarks of bench/README.md, under Wine on this machine:
-#   bench/run_bench.sh [ROUNDS]        (default 15; needs a win32 build: cmake --build --preset win32)
-# Install work: our install sequence against NSIS (zlib, /SOLID lzma) and the limit (uncompress + CopyFileA), on
-# drive K: mapped to build/usb/bench; start-up: process creation to a painted first window, ours against NSIS.
+#   bench/run_bench.sh [ROUNDS]        (default 15)       bench/run_bench.sh --pairing   (the pairing line alone)
+# Install work: our install sequence against NSIS (zlib, /SOLID lzma) and two limits, on drive K: mapped to
+# build/usb/bench: uncompress + CopyFileA, and the fair limit for a verified install (uncompress, write, flush and
+# an unbuffered read-back of every file); start-up: process creation to a painted first window, ours against NSIS.
+# Like for like and never under emulation: where this host runs 32-bit code, our shipped 32-bit build against
+# NSIS's x86-ansi stubs; elsewhere our 64-bit build against NSIS's amd64-unicode stubs, under Wine's 64-bit loader.
 # Contenders alternate run by run. Prints min/median/max per contender and the ratios of medians.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 rounds=${1:-15}
 source scripts/host-kind.sh
-if [ "$VELLUMINE_RUNS_32BIT" != 1 ]; then
-  echo "bench: the race needs a host that runs 32-bit programs (NSIS's stubs are 32-bit too): $VELLUMINE_NO_32BIT_WHY"
-  exit 0
-fi
+if [ "$VELLUMINE_RUNS_32BIT" = 1 ]; then arch=win32 target=x86-ansi; else arch=win64 target=amd64-unicode; fi
+echo "bench: our $arch build against NSIS 3.08 $target${VELLUMINE_NO_32BIT_WHY:+ ($VELLUMINE_NO_32BIT_WHY)}"
+[ "$rounds" = --pairing ] && exit 0
 bash scripts/deps.sh
 dpkg-query -W nsis >/dev/null 2>&1 || apt-get install -y -qq nsis >/dev/null
+cmake --preset $arch >/dev/null
+cmake --build --preset $arch >/dev/null
 source scripts/wine-env.sh
 trap wine_env_stop EXIT
-wine_env_start win32
+wine_env_start $arch
 work=$root/build/bench
-bin=$root/build/win32/bench
+bin=$root/build/$arch/bench
 mkdir -p "$work/usb" "$work/nsis" "$work/payload"
-hand_over "$work" "$root/build/win32"
+hand_over "$work" "$root/build/$arch"
 wine_env_map k "$work/usb"
-cp "$root"/payload/* "$root"/build/win32/payload/standins/* "$work/payload/" 2>/dev/null || true
-bash bench/make_nsis.sh "$root/payload" "$root/build/win32/payload/standins" "$work/nsis"
+cp "$root"/payload/* "$root"/build/$arch/payload/standins/* "$work/payload/" 2>/dev/null || true
+bash bench/make_nsis.sh "$root/payload" "$root/build/$arch/payload/standins" "$work/nsis" "$target"
 for n in nsis_zlib nsis_lzma nsis_empty; do
   makensis -V2 "$work/nsis/$n.nsi" >"$work/nsis/$n.log"
 done
@@ -56,9 +60,10 @@ for r in $(seq "$rounds"); do
   run inflate wine "$bin/install_bench.exe" inflate
   run nsis_lzma wine "$work/nsis/nsis_lzma.exe" /S '/D=K:\Vellumine'
   run copy wine "$bin/install_bench.exe" copy "$payload_win" 'K:\Vellumine'
+  run limit wine "$bin/install_bench.exe" limit 'K:\Vellumine'
   run empty_ours wine "$bin/install_bench.exe" empty
   run empty_nsis wine "$work/nsis/nsis_empty.exe" /S '/D=K:\Vellumine'
-  run startup_ours wine "$bin/startup_bench.exe" "$root/build/win32/VellumineSetup.exe" "Vellumine Installer"
+  run startup_ours wine "$bin/startup_bench.exe" "$root/build/$arch/VellumineSetup.exe" "Vellumine Installer"
   run startup_nsis wine "$bin/startup_bench.exe" "$work/nsis/nsis_zlib.exe" "Vellumine Setup: Installation Folder"
 done
 
@@ -71,21 +76,22 @@ for k in ours nsis_zlib nsis_lzma inflate copy empty_ours empty_nsis; do
   printf '  %-11s %s\n' "$k" "$s"
   eval "w_$k=\"$s\""
 done
-for k in ours inflate copy startup_ours startup_nsis; do
+for k in ours inflate copy limit startup_ours startup_nsis; do
   s=$(echo "${inner[$k]}" | stats)
   printf '  %-13s in-process (QueryPerformanceCounter) %s\n' "$k" "$s"
   eval "i_$k=\"$s\""
 done
 mo=$(median "$w_ours"); mz=$(median "$w_nsis_zlib"); ml=$(median "$w_nsis_lzma"); eo=$(median "$w_empty_ours"); en=$(median "$w_empty_nsis")
-io=$(median "$i_ours"); ii=$(median "$i_inflate"); ic=$(median "$i_copy")
-awk -v mo="$mo" -v mz="$mz" -v ml="$ml" -v eo="$eo" -v en="$en" -v io="$io" -v ii="$ii" -v ic="$ic" 'BEGIN {
+io=$(median "$i_ours"); ii=$(median "$i_inflate"); ic=$(median "$i_copy"); il=$(median "$i_limit")
+awk -v mo="$mo" -v mz="$mz" -v ml="$ml" -v eo="$eo" -v en="$en" -v io="$io" -v ii="$ii" -v ic="$ic" -v il="$il" 'BEGIN {
   printf "work (wall - empty process): ours %.1f, NSIS zlib %.1f, NSIS lzma %.1f ms\n", mo-eo, mz-en, ml-en
-  printf "ours / NSIS zlib work:            %.2f (goal <= 0.8)\n", (mo-eo)/(mz-en)
+  printf "ours / NSIS zlib work:            %.2f (goal <= 1.0)\n", (mo-eo)/(mz-en)
   printf "ours / NSIS lzma work:            %.2f\n", (mo-eo)/(ml-en)
-  printf "ours in-process / (inflate+copy): %.2f (goal <= 1.2)\n", io/(ii+ic)
+  printf "ours in-process / (inflate+copy): %.2f\n", io/(ii+ic)
+  printf "ours in-process / fair limit:     %.2f (goal <= 1.1)\n", io/il
 }'
 so=$(median "$i_startup_ours"); sn=$(median "$i_startup_nsis")
-awk -v so="$so" -v sn="$sn" 'BEGIN { printf "start-up ours / NSIS:             %.2f (goal <= 1)\n", so/sn }'
+awk -v so="$so" -v sn="$sn" 'BEGIN { printf "start-up ours / NSIS:             %.2f (goal <= 0.9)\n", so/sn }'
 peak=$(sort -n "$work/peak_ws" | tail -1) base=$(sort -n "$work/peak_ws_empty" | tail -1)
 echo "peak working set of our install: $peak bytes; of the same program doing nothing: $base bytes;"
 echo "  the install's own share: $((peak - base)) bytes (goal <= 8 MiB = 8388608)"

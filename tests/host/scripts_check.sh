@@ -1,26 +1,34 @@
 #!/usr/bin/env bash
-# The scripts' choice of path on this host: VELLUMINE_64BIT_ONLY=1 forces the 64-bit-only path whatever the
-# probe finds, the probe's answer comes with a one-line reason when it is no, and the benchmark says in one line
-# that it needs 32-bit programs and gives no figures on that path.
+# The scripts' choice of path on this host: VELLUMINE_64BIT_ONLY=1 forces the path of hosts that refuse 32-bit code
+# whatever the probe finds, and there the shipped exe runs emulated unless VELLUMINE_NO_EMULATION=1 turns that off;
+# the probe's answer comes with a one-line reason when it is no; the benchmark names its like-for-like pairing,
+# never an emulated one; and the test command prints its summary and fails after a failing tier.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 passed=0 failed=0
 expect() { # what, expected, actual
   if [ "$2" = "$3" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "$1: '$3', expected '$2'"; fi
 }
-kind() { env -u VELLUMINE_RUNS_32BIT "$@" bash -c "source '$root/scripts/host-kind.sh'; echo \"\$VELLUMINE_RUNS_32BIT|\$VELLUMINE_NO_32BIT_WHY\""; }
+kind() { env -u VELLUMINE_RUNS_32BIT -u VELLUMINE_WIN32_WAY "$@" bash -c "source '$root/scripts/host-kind.sh'; echo \"\$VELLUMINE_RUNS_32BIT|\$VELLUMINE_NO_32BIT_WHY|\$VELLUMINE_WIN32_WAY\""; }
 
 forced=$(kind VELLUMINE_64BIT_ONLY=1)
-expect "forced path" "0|VELLUMINE_64BIT_ONLY=1 forces the 64-bit-only path" "$forced"
+expect "forced path" "0|VELLUMINE_64BIT_ONLY=1 forces the 64-bit-only path|emulated" "$forced"
+forced=$(kind VELLUMINE_64BIT_ONLY=1 VELLUMINE_NO_EMULATION=1)
+expect "forced path, emulation off" \
+  "0|VELLUMINE_64BIT_ONLY=1 forces the 64-bit-only path, and VELLUMINE_NO_EMULATION=1 turns the emulation off|none" "$forced"
 probed=$(kind VELLUMINE_64BIT_ONLY=0)
 case $probed in
-  "1|") expect "probe: runs 32-bit programs" "1|" "$probed" ;;
-  0\|*) expect "probe: a one-line reason" 1 "$(echo "${probed#0|}" | grep -c .)" ;;
+  "1||native") expect "probe: runs 32-bit programs" "1||native" "$probed" ;;
+  0\|*\|emulated) expect "probe: a one-line reason" 1 "$(echo "${probed#0|}" | grep -c .)" ;;
   *) expect "probe" "0|reason or 1|" "$probed" ;;
 esac
-bench=$(env -u VELLUMINE_RUNS_32BIT VELLUMINE_64BIT_ONLY=1 bash "$root/bench/run_bench.sh" 3 2>&1)
-expect "bench exit and lines" "0 1" "$? $(echo "$bench" | grep -c .)"
-expect "bench says why" 1 "$(echo "$bench" | grep -c "needs a host that runs 32-bit programs")"
+bench=$(env -u VELLUMINE_RUNS_32BIT -u VELLUMINE_WIN32_WAY VELLUMINE_64BIT_ONLY=1 bash "$root/bench/run_bench.sh" --pairing 2>&1)
+expect "bench pairing where 32-bit code is refused" \
+  "0 bench: our win64 build against NSIS 3.08 amd64-unicode (VELLUMINE_64BIT_ONLY=1 forces the 64-bit-only path)" "$? $bench"
+# A failing tier: the summary still prints, with the failure counted, and the command fails.
+summary=$(PATH="$root/tests/host/failing_tools:$PATH" bash "$root/scripts/test.sh" host 2>&1)
+expect "a failing tier: exit and summary" "1 host: failed: the build failed" "$? $(echo "$summary" | grep '^host:')"
+expect "a failing tier: total" "total: 0 passed, 1 failed, 2 skipped" "$(echo "$summary" | tail -1)"
 "$root/scripts/wine-run.sh" win16 x.exe >/dev/null 2>&1
 expect "wine-run refuses an unknown architecture" 2 "$?"
 echo "$passed passed, $failed failed"

@@ -10,6 +10,7 @@ and none is served from the kernel's cache. It can lie on purpose, as real stick
     --flip NAME         failing flash: one byte of the file NAME is served changed on reading
     --log FILE          appends one line per fsync ("fsync /path")
     --write-rate BYTES  a slow stick: writes take one second per BYTES
+    --read-rate BYTES   ...and reads one second per BYTES
     --fsync-delay SECS  ...and each fsync takes SECS
     --pull-after BYTES  a stick pulled out: once BYTES have been written in all, every read, write, open, create,
                         rename and fsync fails with EIO; removing a folder (a test clearing the last install) puts
@@ -226,6 +227,8 @@ class Medium(Operations):
             return len(data)
 
     def read(self, path, size, offset, fh):
+        if self.args.read_rate:
+            time.sleep(size / self.args.read_rate)
         with self.mutex:
             self.alive()
             out = bytearray(self.node(path).data[offset:offset + size])
@@ -259,6 +262,7 @@ def main():
     parser.add_argument("--log")
     parser.add_argument("--owner", type=int, default=0)
     parser.add_argument("--write-rate", type=float, default=0)
+    parser.add_argument("--read-rate", type=float, default=0)
     parser.add_argument("--fsync-delay", type=float, default=0)
     parser.add_argument("--pull-after", type=int)
     args = parser.parse_args()

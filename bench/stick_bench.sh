@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# What a user waits for on a real USB stick: the install onto two simulated sticks (tests/media/fuse_medium.py,
+# direct_io, so that every read and write reaches the medium and pays its speed).
+#   bench/stick_bench.sh [ROUNDS]      (default 5)
+#   usb2: a USB 2.0 stick  writes 8 MB/s, reads 30 MB/s, 30 ms a flush     (drive S:)
+#   slow: a slow stick     writes 2 MB/s, reads 20 MB/s, 150 ms a flush    (drive T:)
+# For each, min / median / max in ms of: RunInstall in-process (install_bench ours), and the whole run from
+# Agree/Install to the result message, from outside, by the walk-through driver's clock (the five-second
+# minimum included). Never under emulation: the 32-bit build where this host runs 32-bit code, else the 64-bit one.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+rounds=${1:-5}
+source scripts/host-kind.sh
+arch=win32
+[ "$VELLUMINE_RUNS_32BIT" = 1 ] || arch=win64
+echo "stick bench: the $arch build"
+[ -e /dev/fuse ] && [ "$(id -u)" = 0 ] || { echo "stick bench: needs FUSE (/dev/fuse) and root"; exit 1; }
+bash scripts/deps.sh
+cmake --preset $arch >/dev/null
+cmake --build --preset $arch >/dev/null
+source scripts/wine-env.sh
+models=(usb2 slow)
+declare -A letter=([usb2]=S [slow]=T) options=(
+  [usb2]="--write-rate 8000000 --read-rate 30000000 --fsync-delay 0.03"
+  [slow]="--write-rate 2000000 --read-rate 20000000 --fsync-delay 0.15")
+unmount() { for m in "${models[@]}"; do umount "$root/build/usb/bench-$m" 2>/dev/null || true; done; }
+trap 'unmount; wine_env_stop' EXIT
+wine_env_start $arch
+unmount
+for m in "${models[@]}"; do
+  dir=$root/build/usb/bench-$m
+  mkdir -p "$dir"
+  # shellcheck disable=SC2086
+  /usr/bin/python3 tests/media/fuse_medium.py "$dir" --owner "${VELLUMINE_TEST_UID:-65534}" ${options[$m]} &
+  for _ in $(seq 50); do mountpoint -q "$dir" && break; sleep 0.1; done
+  wine_env_map "${letter[$m],,}" "$dir"
+done
+hand_over "build/$arch"
+stats() { tr ' ' '\n' | sed '/^$/d' | sort -g | awk '{a[NR]=$1} END {printf "%.0f / %.0f / %.0f", a[1], (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2), a[NR]}'; }
+declare -A inner whole
+for _ in $(seq "$rounds"); do
+  for m in "${models[@]}"; do # alternated round by round
+    dir=$root/build/usb/bench-$m d=${letter[$m]}
+    rm -rf "$dir/Vellumine"
+    inner[$m]+="$(wine "build/$arch/bench/install_bench.exe" ours "$d:\\Vellumine" | tr -d '\r' | awk '{print $2}') "
+    rm -rf "$dir/Vellumine"
+    whole[$m]+="$(wine "build/$arch/e2e_walkthrough.exe" "$d" | tr -d '\r' | awk '/^agree-to-result/ {print $2}') "
+  done
+done
+echo "$rounds rounds, ms min / median / max"
+for m in "${models[@]}"; do
+  printf '  %-5s RunInstall %s   Agree/Install to the result %s\n' "$m" "$(echo "${inner[$m]}" | stats)" \
+    "$(echo "${whole[$m]}" | stats)"
+done

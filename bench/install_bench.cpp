@@ -52,18 +52,24 @@ int Ours(const char *dir) {
   return installed == InstallSucceeded ? 0 : 1;
 }
 
+// Plain zlib on a row's entry, with none of the store's code: 1 with its length, 0 when the build does not carry
+// it, -1 when it does not inflate.
+int Uncompress(const ManifestRow &row, unsigned char *buffer, uLongf *length) {
+  HRSRC found = FindResourceA(AppInstance, MAKEINTRESOURCEA(row.id), "TEXT");
+  if (!found)
+    return 0;
+  const Bytef *data = static_cast<const Bytef *>(LockResource(LoadResource(AppInstance, found)));
+  *length = PayloadBufferSize;
+  return uncompress(buffer, length, data, SizeofResource(AppInstance, found)) == Z_OK ? 1 : -1;
+}
+
 int Inflate() {
   unsigned char *buffer = static_cast<unsigned char *>(malloc(PayloadBufferSize));
   double start = Now();
-  for (const ManifestRow &row : Manifest) {
-    HRSRC found = FindResourceA(AppInstance, MAKEINTRESOURCEA(row.id), "TEXT");
-    if (!found)
-      continue;
-    const Bytef *data = static_cast<const Bytef *>(LockResource(LoadResource(AppInstance, found)));
-    uLongf length = PayloadBufferSize;
-    if (uncompress(buffer, &length, data, SizeofResource(AppInstance, found)) != Z_OK)
+  uLongf length = 0;
+  for (const ManifestRow &row : Manifest)
+    if (Uncompress(row, buffer, &length) < 0)
       return 1;
-  }
   printf("inflate %.2f ms\n", Now() - start);
   free(buffer);
   return 0;
@@ -140,13 +146,12 @@ int Limit(const char *dir) {
       VirtualAlloc(nullptr, PayloadBufferSize + 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
   double start = Now();
   for (const ManifestRow &row : Manifest) {
-    HRSRC found = row.where == InFolder ? FindResourceA(AppInstance, MAKEINTRESOURCEA(row.id), "TEXT") : nullptr;
-    if (!found)
-      continue;
-    const Bytef *data = static_cast<const Bytef *>(LockResource(LoadResource(AppInstance, found)));
-    uLongf length = PayloadBufferSize;
-    if (uncompress(buffer, &length, data, SizeofResource(AppInstance, found)) != Z_OK)
+    uLongf length = 0;
+    int inflated = row.where == InFolder ? Uncompress(row, buffer, &length) : 0;
+    if (inflated < 0)
       return 1;
+    if (!inflated)
+      continue;
     char path[MAX_PATH];
     wsprintfA(path, "%s\\%s", dir, row.destination);
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

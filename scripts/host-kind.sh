@@ -9,6 +9,7 @@
 # turns the emulation off.
 
 if [ -z "${VELLUMINE_RUNS_32BIT:-}" ]; then
+  VELLUMINE_NO_32BIT_WHY=""
   if [ "${VELLUMINE_64BIT_ONLY:-0}" = 1 ]; then
     VELLUMINE_RUNS_32BIT=0
     VELLUMINE_NO_32BIT_WHY="VELLUMINE_64BIT_ONLY=1 forces the 64-bit-only path"

@@ -35,6 +35,8 @@ void NameOwnerDrawnButtons(HWND dialog, int wizardPage) {
         (GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) != BS_OWNERDRAW)
       continue;
     const char *label = ButtonLabel(GetDlgCtrlID(child), wizardPage, &kind);
+    if (kind == LabelNone) // painted blank, so nameless: its template text has passed through the ANSI code page
+      SetWindowTextW(child, L"");
     if (kind != LabelFixed || !*label)
       continue;
     // The template's keyboard mnemonic ("&Back": Alt+B) stays, on the same letter of the label.

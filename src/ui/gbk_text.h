@@ -16,7 +16,8 @@ int GbkToWide(const char *gbk, wchar_t *wide, int capacity);
 void SetGbkText(HWND window, const char *gbk);
 
 // Gives every owner-drawn button of dialog whose label is fixed (texts.h) that label as its text, for screen
-// readers: the templates' texts are not always what is painted (Next says "安装 Install" there).
+// readers, and one painted blank no text. The templates' texts are not always what is painted (Next says
+// "安装 Install" there), and an ANSI dialog's controls are made with them converted through the ANSI code page.
 void NameOwnerDrawnButtons(HWND dialog, int wizardPage);
 
 // Gives window the text that gbk stands for (SetGbkText), and keeps the pointer to gbk as its label for the

@@ -9,7 +9,7 @@ passed=0 failed=0
 expect() { # what, expected, actual
   if [ "$2" = "$3" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "$1: '$3', expected '$2'"; fi
 }
-kind() { env -u VELLUMINE_RUNS_32BIT -u VELLUMINE_WIN32_WAY "$@" bash -c "source '$root/scripts/host-kind.sh'; echo \"\$VELLUMINE_RUNS_32BIT|\$VELLUMINE_NO_32BIT_WHY|\$VELLUMINE_WIN32_WAY\""; }
+kind() { env -u VELLUMINE_RUNS_32BIT -u VELLUMINE_WIN32_WAY -u VELLUMINE_NO_32BIT_WHY "$@" bash -c "source '$root/scripts/host-kind.sh'; echo \"\$VELLUMINE_RUNS_32BIT|\$VELLUMINE_NO_32BIT_WHY|\$VELLUMINE_WIN32_WAY\""; }
 
 forced=$(kind VELLUMINE_64BIT_ONLY=1)
 expect "forced path" "0|VELLUMINE_64BIT_ONLY=1 forces the 64-bit-only path|emulated" "$forced"
@@ -22,7 +22,7 @@ case $probed in
   0\|*\|emulated) expect "probe: a one-line reason" 1 "$(echo "${probed#0|}" | grep -c .)" ;;
   *) expect "probe" "0|reason or 1|" "$probed" ;;
 esac
-bench=$(env -u VELLUMINE_RUNS_32BIT -u VELLUMINE_WIN32_WAY VELLUMINE_64BIT_ONLY=1 bash "$root/bench/run_bench.sh" --pairing 2>&1)
+bench=$(env -u VELLUMINE_RUNS_32BIT -u VELLUMINE_WIN32_WAY -u VELLUMINE_NO_32BIT_WHY VELLUMINE_64BIT_ONLY=1 bash "$root/bench/run_bench.sh" --pairing 2>&1)
 expect "bench pairing where 32-bit code is refused" \
   "0 bench: our win64 build against NSIS 3.08 amd64-unicode (VELLUMINE_64BIT_ONLY=1 forces the 64-bit-only path)" "$? $bench"
 # A failing tier: the summary still prints, with the failure counted, and the command fails.

@@ -24,22 +24,16 @@ void SetAttributes(const char *path, DWORD attributes) {
   SetFileAttributesA(path, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
 }
 
-// Gives the open file its attribute word (read-only last) before its last flush, so that the flush takes the
-// directory entry to the medium with the data. SetFileInformationByHandle came with Vista; 0 where it is missing,
-// and the caller then sets the bits by name after closing.
+// Gives the open file, which has all its other bits from creation, the read-only bit too before its last flush,
+// so that the flush takes the directory entry to the medium with the data (Wine, which keeps the other bits where
+// an unprivileged user cannot write them once read-only is set, keeps them from creation). SetFileInformationByHandle
+// came with Vista; 0 where it is missing, and the caller then sets the bits by name after closing.
 int SetAttributesThrough(HANDLE file, DWORD attributes) {
   typedef BOOL(WINAPI * SetInfoFn)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
   SetInfoFn setInfo = KernelFunction<SetInfoFn>("SetFileInformationByHandle");
-  if (!setInfo)
-    return 0;
   FILE_BASIC_INFO info = {}; // zero times: left as they are
-  DWORD others = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-  if (others && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    info.FileAttributes = others;
-    setInfo(file, FileBasicInfo, &info, sizeof info);
-  }
-  info.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
-  return setInfo(file, FileBasicInfo, &info, sizeof info) != 0;
+  info.FileAttributes = attributes;
+  return setInfo && setInfo(file, FileBasicInfo, &info, sizeof info);
 }
 
 // Writes length bytes in pieces, answering the system between them: a slow stick takes seconds over a large file.

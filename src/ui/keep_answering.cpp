@@ -3,6 +3,12 @@
 #include <windows.h>
 
 void KeepAnswering() {
+  // Each look at the queue is a call to the window system: at most one every 50 ms, which answers soon enough.
+  static DWORD last;
+  DWORD now = GetTickCount();
+  if (now - last < 50)
+    return;
+  last = now;
   MSG message;
   // Looking at the queue delivers the sent messages and tells the system that the thread is alive.
   PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);

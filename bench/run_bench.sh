@@ -67,8 +67,8 @@ for r in $(seq "$rounds"); do
   run startup_nsis wine "$bin/startup_bench.exe" "$work/nsis/nsis_zlib.exe" "Vellumine Setup: Installation Folder"
 done
 
-stats() { tr ' ' '\n' | sed '/^$/d' | sort -g | awk '{a[NR]=$1} END {printf "%.1f %.1f %.1f", a[1], (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2), a[NR]}'; }
-median() { echo "$1" | cut -d' ' -f2; }
+source bench/stats.sh
+median() { echo "$1" | awk '{print $3}'; }
 echo
 echo "rounds: $rounds; wall times in ms (wine process included), min / median / max"
 for k in ours nsis_zlib nsis_lzma inflate copy empty_ours empty_nsis; do

@@ -37,7 +37,7 @@ for m in "${models[@]}"; do
   wine_env_map "${letter[$m],,}" "$dir"
 done
 hand_over "build/$arch"
-stats() { tr ' ' '\n' | sed '/^$/d' | sort -g | awk '{a[NR]=$1} END {printf "%.0f / %.0f / %.0f", a[1], (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2), a[NR]}'; }
+source bench/stats.sh
 declare -A inner whole
 for _ in $(seq "$rounds"); do
   for m in "${models[@]}"; do # alternated round by round

@@ -36,7 +36,7 @@ fi
 hand_over "$work" "build/$arch/bench"
 bin=build/$arch/bench/install_bench.exe
 [ -z "$old" ] || { cp "$old" "build/$arch/bench/old_install_bench.exe"; hand_over "build/$arch/bench"; }
-stats() { sort -g | awk '{a[NR]=$1} END {printf "%.1f / %.1f / %.1f", a[1], (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2), a[NR]}'; }
+source bench/stats.sh
 ns() { date +%s%N; }
 for d in "${drives[@]}"; do
   letter=${d%%:*} dir=${d#*:}
@@ -64,7 +64,7 @@ for d in "${drives[@]}"; do
   done
   echo "drive $letter: ($dir), $rounds rounds, ms min / median / max"
   for k in ours ours_wall old old_wall readback write write_flush; do
-    [ -n "${got[$k]:-}" ] && printf '  %-12s %s\n' "$k" "$(echo "${got[$k]}" | tr ' ' '\n' | sed '/^$/d' | stats)"
+    [ -n "${got[$k]:-}" ] && printf '  %-12s %s\n' "$k" "$(echo "${got[$k]}" | stats)"
   done
   unset got
 done

@@ -51,3 +51,13 @@ if [ -z "${VELLUMINE_WIN32_WAY:-}" ]; then
   fi
   export VELLUMINE_WIN32_WAY VELLUMINE_NO_32BIT_WHY
 fi
+
+# Once the packages are in (scripts/deps.sh): where the shipped exe is to run emulated, sets the emulation up
+# (scripts/wine-emulation.sh), or falls back to "none" with the reason.
+win32_way_ready() {
+  local why
+  if [ "$VELLUMINE_WIN32_WAY" = emulated ] && ! why=$(bash "$(dirname "${BASH_SOURCE[0]}")/wine-emulation.sh" 2>&1); then
+    export VELLUMINE_WIN32_WAY=none
+    export VELLUMINE_NO_32BIT_WHY="$VELLUMINE_NO_32BIT_WHY, and ${why#wine-emulation: }"
+  fi
+}

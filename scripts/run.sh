@@ -11,19 +11,12 @@ cd "$root"
 source scripts/host-kind.sh
 bash scripts/deps.sh
 arch=win32
-if [ "$VELLUMINE_WIN32_WAY" = emulated ]; then
-  if why=$(bash scripts/wine-emulation.sh 2>&1); then
-    echo "Running the shipped 32-bit VellumineSetup.exe with Wine's 32-bit side emulated by qemu-user:" \
-      "$VELLUMINE_NO_32BIT_WHY"
-  else
-    export VELLUMINE_WIN32_WAY=none
-    VELLUMINE_NO_32BIT_WHY="$VELLUMINE_NO_32BIT_WHY, and ${why#wine-emulation: }"
-  fi
-fi
-if [ "$VELLUMINE_WIN32_WAY" = none ]; then
-  arch=win64
-  echo "Running the 64-bit build of VellumineSetup.exe: $VELLUMINE_NO_32BIT_WHY"
-fi
+win32_way_ready
+case $VELLUMINE_WIN32_WAY in
+  emulated) echo "Running the shipped 32-bit VellumineSetup.exe with Wine's 32-bit side emulated by qemu-user:" \
+    "$VELLUMINE_NO_32BIT_WHY" ;;
+  none) arch=win64; echo "Running the 64-bit build of VellumineSetup.exe: $VELLUMINE_NO_32BIT_WHY" ;;
+esac
 cmake --preset $arch >/dev/null
 cmake --build --preset $arch
 

@@ -169,10 +169,7 @@ wine_tier() { # arch, how it runs
 
 [[ $built == *" win64 "* ]] && wine_tier win64 natively
 # The shipped 32-bit exe: natively where this host runs 32-bit code, else with Wine's 32-bit side under qemu-user.
-if [ "$VELLUMINE_WIN32_WAY" = emulated ] && ! why=$(bash scripts/wine-emulation.sh 2>&1); then
-  VELLUMINE_WIN32_WAY=none
-  VELLUMINE_NO_32BIT_WHY="$VELLUMINE_NO_32BIT_WHY, and ${why#wine-emulation: }"
-fi
+win32_way_ready
 if [[ $built != *" win32 "* ]]; then
   :
 elif [ "$VELLUMINE_WIN32_WAY" = native ]; then

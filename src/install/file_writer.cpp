@@ -24,6 +24,12 @@ void SetAttributes(const char *path, DWORD attributes) {
   SetFileAttributesA(path, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
 }
 
+// Removes the file at path whatever its attributes; nothing where there is none.
+void RemoveFile(const char *path) {
+  SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(path);
+}
+
 // Gives the open file, which has all its other bits from creation, the read-only bit too before its last flush,
 // so that the flush takes the directory entry to the medium with the data (Wine, which keeps the other bits where
 // an unprivileged user cannot write them once read-only is set, keeps them from creation). SetFileInformationByHandle
@@ -71,17 +77,8 @@ int WriteWholeFile(const char *path, const void *data, unsigned long length, DWO
       SetAttributes(path, attributes);
     return 1;
   }
-  SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(path);
+  RemoveFile(path);
   return 0;
-}
-
-// Removes a temporary file that an interrupted install left, whatever its attributes.
-void RemoveLeftover(const char *temporary) {
-  if (GetFileAttributesA(temporary) == INVALID_FILE_ATTRIBUTES)
-    return;
-  SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(temporary);
 }
 
 // A name for the temporary file beside path: a name of our own is the quickest; GetTempFileNameA serves when the
@@ -110,7 +107,7 @@ int ReplaceFileContents(const char *path, const void *data, unsigned long length
   char temporary[MAX_PATH];
   if (!TemporaryName(path, temporary))
     return 0;
-  RemoveLeftover(temporary); // whether or not its destination is there
+  RemoveFile(temporary); // one an interrupted install left, whether or not its destination is there
   int exists = 0;
   // Nothing to keep: the file is written in place, and removed again if that fails.
   DWORD old = GetFileAttributesA(path);
@@ -134,7 +131,7 @@ int ReplaceFileContents(const char *path, const void *data, unsigned long length
   if (!MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     if (cleared)
       SetAttributes(path, old & SettableAttributes);
-    RemoveLeftover(temporary);
+    RemoveFile(temporary);
     return 0;
   }
   return 1;

@@ -34,24 +34,17 @@ HFONT NarrowedToFit(HDC dc, const char *label, int room) {
   if (MeasureMixedText(dc, label).cx <= room || !GetTextMetricsA(dc, &metrics) ||
       !GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof font, &font))
     return nullptr;
-  HFONT narrowed = nullptr;
   HGDIOBJ original = GetCurrentObject(dc, OBJ_FONT);
   font.lfHeight = metrics.tmHeight;
-  for (LONG width = metrics.tmAveCharWidth - 1; width >= 1; --width) {
-    font.lfWidth = width;
-    HFONT next = CreateFontIndirectA(&font);
-    if (!next)
-      break;
-    SelectObject(dc, next);
-    if (narrowed)
-      DeleteObject(narrowed);
-    narrowed = next;
-    if (MeasureMixedText(dc, label).cx <= room)
-      break;
-  }
-  if (!narrowed)
+  for (font.lfWidth = metrics.tmAveCharWidth - 1; font.lfWidth >= 1; --font.lfWidth) {
+    HFONT narrowed = CreateFontIndirectA(&font);
+    SelectObject(dc, narrowed ? narrowed : original);
+    if (!narrowed || MeasureMixedText(dc, label).cx <= room || font.lfWidth == 1)
+      return narrowed;
     SelectObject(dc, original);
-  return narrowed;
+    DeleteObject(narrowed);
+  }
+  return nullptr;
 }
 
 } // namespace

@@ -12,20 +12,18 @@ const char KeptLabelProperty[] = "Vellumine.Label";
 
 unsigned AsciiUpper(unsigned c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; }
 
+// Sends message with the characters that gbk stands for as its text (lParam): wide, converted from code page 936,
+// or the ANSI bytes where that code page is missing.
+LRESULT SendGbk(HWND window, UINT message, const char *gbk) {
+  wchar_t wide[512];
+  if (MultiByteToWideChar(GbkCodePage, 0, gbk, -1, wide, sizeof wide / sizeof wide[0]) > 0)
+    return SendMessageW(window, message, 0, reinterpret_cast<LPARAM>(wide));
+  return SendMessageA(window, message, 0, reinterpret_cast<LPARAM>(gbk));
+}
+
 } // namespace
 
-int GbkToWide(const char *gbk, wchar_t *wide, int capacity) {
-  int length = MultiByteToWideChar(GbkCodePage, 0, gbk, -1, wide, capacity);
-  return length > 0 ? length - 1 : 0;
-}
-
-void SetGbkText(HWND window, const char *gbk) {
-  wchar_t wide[512];
-  if (GbkToWide(gbk, wide, sizeof wide / sizeof wide[0]) || !*gbk)
-    SetWindowTextW(window, wide);
-  else
-    SetWindowTextA(window, gbk);
-}
+void SetGbkText(HWND window, const char *gbk) { SendGbk(window, WM_SETTEXT, gbk); }
 
 void NameOwnerDrawnButtons(HWND dialog, int wizardPage) {
   for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -67,10 +65,7 @@ void KeepLabel(HWND window, const char *gbk) {
 const char *KeptLabel(HWND window) { return static_cast<const char *>(GetPropA(window, KeptLabelProperty)); }
 
 LRESULT AddGbkListItem(HWND list, const char *gbk) {
-  wchar_t wide[512];
-  LRESULT index = GbkToWide(gbk, wide, sizeof wide / sizeof wide[0]) || !*gbk
-                      ? SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide))
-                      : SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(gbk));
+  LRESULT index = SendGbk(list, LB_ADDSTRING, gbk);
   if (index >= 0)
     SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(gbk));
   return index;

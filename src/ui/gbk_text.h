@@ -8,11 +8,8 @@
 // is given the characters the bytes stand for, through the wide API, for screen readers.
 #include <windows.h>
 
-// The GBK bytes converted from code page 936, whatever the ANSI code page, into wide (capacity characters, NUL
-// included); the number of characters, 0 where code page 936 is missing or the text does not fit.
-int GbkToWide(const char *gbk, wchar_t *wide, int capacity);
-
-// Gives window the text that gbk stands for (SetWindowTextW); the ANSI text where code page 936 is missing.
+// Gives window the text that gbk stands for, converted from code page 936 whatever the ANSI code page, through
+// the wide API; the ANSI text where code page 936 is missing.
 void SetGbkText(HWND window, const char *gbk);
 
 // Gives every owner-drawn button of dialog whose label is fixed (texts.h) that label as its text, for screen

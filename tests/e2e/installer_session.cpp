@@ -129,9 +129,10 @@ ShownMessage TakeMessage(DWORD milliseconds) {
   return shown;
 }
 
-void Screenshot(HWND window, const char *name) {
-  RECT r;
-  GetWindowRect(window, &r);
+namespace {
+
+// What the screen shows in r (screen coordinates), top-down, 4 bytes (blue, green, red, unused) a pixel.
+std::vector<unsigned char> Grab(const RECT &r) {
   int w = r.right - r.left, h = r.bottom - r.top;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -140,32 +141,30 @@ void Screenshot(HWND window, const char *name) {
   HGDIOBJ saved = SelectObject(memory, bitmap);
   BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
   GdiFlush();
-  SaveBmp(name, w, h, bits);
+  std::vector<unsigned char> copy(bits, bits + 4 * static_cast<size_t>(w) * h);
   SelectObject(memory, saved);
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
+  return copy;
+}
+
+} // namespace
+
+void Screenshot(HWND window, const char *name) {
+  RECT r;
+  GetWindowRect(window, &r);
+  SaveBmp(name, r.right - r.left, r.bottom - r.top, Grab(r).data());
 }
 
 std::vector<unsigned> ClientPixels(HWND window, int *width, int *height) {
   RECT r;
   GetClientRect(window, &r);
-  POINT origin = {0, 0};
-  ClientToScreen(window, &origin);
-  *width = r.right, *height = r.bottom;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  unsigned char *bits = nullptr;
-  HBITMAP bitmap = CreateDib32(r.right, r.bottom, &bits);
-  HGDIOBJ saved = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, r.right, r.bottom, screen, origin.x, origin.y, SRCCOPY);
-  GdiFlush();
-  std::vector<unsigned> pixels(static_cast<size_t>(r.right) * r.bottom);
-  for (size_t i = 0; i < pixels.size(); ++i) // the DIB is top-down BGRA
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT *>(&r), 2);
+  *width = r.right - r.left, *height = r.bottom - r.top;
+  std::vector<unsigned char> bits = Grab(r);
+  std::vector<unsigned> pixels(bits.size() / 4);
+  for (size_t i = 0; i < pixels.size(); ++i)
     pixels[i] = static_cast<unsigned>(bits[4 * i + 2]) << 16 | bits[4 * i + 1] << 8 | bits[4 * i];
-  SelectObject(memory, saved);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
   return pixels;
 }

@@ -286,42 +286,38 @@ TEST_F(InstallSequence, MediaThatLieAreCaughtByReadingBack) {
 // What the read-back meets on real systems, put in place of its open: a file system that refuses unbuffered opens
 // (Wine never passes the flag on to Linux, so the refusal is made here), a scanner that holds each fresh file
 // open, as antivirus software does, with the right to delete it, and a drive whose files cannot be opened at all.
+enum Meeting { RefusedUnbuffered, HeldByScanner, RefusedAll } Meets;
 int Refused;
-HANDLE WINAPI RefuseUnbuffered(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
-                               DWORD flags, HANDLE model) {
-  if (flags & FILE_FLAG_NO_BUFFERING) {
+HANDLE WINAPI ReadBackMeets(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                            DWORD flags, HANDLE model) {
+  if (Meets == RefusedAll || (Meets == RefusedUnbuffered && (flags & FILE_FLAG_NO_BUFFERING))) {
     ++Refused;
-    SetLastError(ERROR_INVALID_PARAMETER);
+    SetLastError(Meets == RefusedAll ? ERROR_SHARING_VIOLATION : ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  return CreateFileA(path, access, share, security, how, flags, model);
-}
-HANDLE WINAPI HeldByScanner(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
-                            DWORD flags, HANDLE model) {
-  HANDLE scanner = CreateFileA(path, GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, 0, nullptr);
+  const DWORD all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE scanner = Meets == HeldByScanner
+                       ? CreateFileA(path, GENERIC_READ | DELETE, all, nullptr, OPEN_EXISTING, 0, nullptr)
+                       : INVALID_HANDLE_VALUE;
   HANDLE file = CreateFileA(path, access, share, security, how, flags, model);
   Refused += file == INVALID_HANDLE_VALUE;
-  CloseHandle(scanner);
+  if (scanner != INVALID_HANDLE_VALUE)
+    CloseHandle(scanner);
   return file;
-}
-HANDLE WINAPI RefuseAll(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
-  ++Refused;
-  SetLastError(ERROR_SHARING_VIOLATION);
-  return INVALID_HANDLE_VALUE;
 }
 
 TEST_F(InstallSequence, ReadBackOnRealSystems) {
   const struct {
-    ReadBackOpenFn open;
+    Meeting meets;
     int result, refused;
-  } cases[] = {{RefuseUnbuffered, InstallSucceeded, 32}, // every installed file read back through an ordinary open
+  } cases[] = {{RefusedUnbuffered, InstallSucceeded, 32}, // every installed file read back through an ordinary open
                {HeldByScanner, InstallSucceeded, 0},
-               {RefuseAll, InstallFailed, 1}}; // a failed install, not a drive that lies
+               {RefusedAll, InstallFailed, 1}}; // a failed install, not a drive that lies
   for (const auto &c : cases) {
     std::string dir = FreshFolder("ReadBack");
     Refused = 0;
-    ReadBackOpen = c.open;
+    Meets = c.meets;
+    ReadBackOpen = ReadBackMeets;
     EXPECT_EQ(Install(dir, 1), c.result) << c.refused;
     ReadBackOpen = CreateFileA;
     EXPECT_EQ(Refused, c.refused);

@@ -1,6 +1,9 @@
 // Times the product's own install sequence, and the limit it is measured against, inside one Wine process.
 //
-//   install_bench ours DIR         RunInstall into DIR (made fresh); prints the sequence's time and peak memory
+//   install_bench ours DIR [LANGUAGE [WAY]]
+//                                  RunInstall into DIR (made when missing) with the interface language's code
+//                                  (default 1); prints the sequence's time and peak memory. WAY "by-name": the
+//                                  read-only bit set by name, as on Windows without SetFileInformationByHandle
 //   install_bench inflate          uncompress of every carried entry alone, into one buffer
 //   install_bench copy SRC DIR     CopyFileA of every installed file from SRC (the uncompressed payload) into DIR
 //   install_bench readback DIR     reads every installed file in DIR back as the install's check does (unbuffered)
@@ -20,6 +23,7 @@
 #include <zlib.h>
 
 #include "app/globals.h"
+#include "install/file_writer.h"
 #include "install/install_sequence.h"
 #include "install/manifest.h"
 #include "install/read_back.h"
@@ -41,10 +45,12 @@ size_t PeakWorkingSet() {
   return counters.PeakWorkingSetSize;
 }
 
-int Ours(const char *dir) {
+int Ours(const char *dir, int language, const char *way) {
   CreateDirectoryA(dir, nullptr);
   lstrcpynA(InstallDir, dir, InstallDirSize);
-  UiLanguage = 1;
+  UiLanguage = language;
+  if (!strcmp(way, "by-name"))
+    SetFileInformation = nullptr;
   double start = Now();
   int installed = RunInstall();
   double elapsed = Now() - start;
@@ -176,7 +182,7 @@ int Limit(const char *dir) {
 int main(int argc, char **argv) {
   AppInstance = GetModuleHandleA(nullptr);
   if (argc >= 3 && !strcmp(argv[1], "ours"))
-    return Ours(argv[2]);
+    return Ours(argv[2], argc >= 4 ? atoi(argv[3]) : 1, argc >= 5 ? argv[4] : "");
   if (argc >= 2 && !strcmp(argv[1], "inflate"))
     return Inflate();
   if (argc >= 4 && !strcmp(argv[1], "copy"))
@@ -191,7 +197,7 @@ int main(int argc, char **argv) {
     printf("empty 0 ms peak_working_set %lu\n", static_cast<unsigned long>(PeakWorkingSet()));
     return 0;
   }
-  fprintf(stderr,
-          "usage: install_bench ours DIR | inflate | copy SRC DIR | readback DIR | flush DIR | limit DIR | empty\n");
+  fprintf(stderr, "usage: install_bench ours DIR [LANGUAGE [WAY]] | inflate | copy SRC DIR | readback DIR | flush DIR "
+                  "| limit DIR | empty\n");
   return 2;
 }

@@ -68,7 +68,6 @@ add_library(vwin STATIC
   src/ui/gbk_text.cpp
   src/install/file_writer.cpp
   src/install/install_sequence.cpp
-  src/install/settings_entry.cpp
   src/install/preflight.cpp
   src/install/read_back.cpp
   src/wizard/wizard_dialog.cpp

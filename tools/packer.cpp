@@ -17,7 +17,7 @@
 #include "file_io.h"
 #include "install/install_sequence.h"
 #include "install/manifest.h"
-#include "install/settings_entry.h"
+#include "install/settings_edit.h"
 #include "pack_stream.h"
 
 namespace {

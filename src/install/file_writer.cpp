@@ -30,16 +30,15 @@ void RemoveFile(const char *path) {
   DeleteFileA(path);
 }
 
-// Gives the open file, which has all its other bits from creation, the read-only bit too before its last flush,
-// so that the flush takes the directory entry to the medium with the data (Wine, which keeps the other bits where
-// an unprivileged user cannot write them once read-only is set, keeps them from creation). SetFileInformationByHandle
-// came with Vista; 0 where it is missing, and the caller then sets the bits by name after closing.
-int SetAttributesThrough(HANDLE file, DWORD attributes) {
-  typedef BOOL(WINAPI * SetInfoFn)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-  SetInfoFn setInfo = KernelFunction<SetInfoFn>("SetFileInformationByHandle");
+// Gives the open file, which has all its other bits from creation, the read-only bit too, so that its flush takes
+// the directory entry to the medium with the data and nothing of the entry changes afterwards. Through the handle
+// where the system has SetFileInformationByHandle (Vista and later); elsewhere by name, which a file open without
+// sharing allows, since changing attributes is not a kind of access that sharing controls.
+void MarkReadOnly(HANDLE file, const char *path, DWORD attributes) {
   FILE_BASIC_INFO info = {}; // zero times: left as they are
   info.FileAttributes = attributes;
-  return setInfo && setInfo(file, FileBasicInfo, &info, sizeof info);
+  if (!SetFileInformation || !SetFileInformation(file, FileBasicInfo, &info, sizeof info))
+    SetAttributes(path, attributes);
 }
 
 // Writes length bytes in pieces, answering the system between them: a slow stick takes seconds over a large file.
@@ -53,32 +52,6 @@ BOOL WriteInPieces(HANDLE file, const unsigned char *data, unsigned long length,
     KeepAnswering();
   }
   return TRUE;
-}
-
-// Creates path (how: CREATE_NEW or CREATE_ALWAYS) and writes the data whole; the file ends with the given
-// attribute word (all but read-only from creation, read-only once the data is written), flushed with its data so
-// that nothing of it changes on the medium afterwards. On any failure the file is removed again; *exists tells
-// whether CREATE_NEW failed because the file is there.
-int WriteWholeFile(const char *path, const void *data, unsigned long length, DWORD attributes, DWORD how, int *exists) {
-  DWORD created = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, how, created ? created : FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    *exists = GetLastError() == ERROR_FILE_EXISTS;
-    return 0;
-  }
-  unsigned long written = 0;
-  BOOL wrote = WriteInPieces(file, static_cast<const unsigned char *>(data), length, &written);
-  int marked = wrote && (!(attributes & FILE_ATTRIBUTE_READONLY) || SetAttributesThrough(file, attributes));
-  // On the medium before it counts as written, not in a cache that a pulled stick loses.
-  BOOL flushed = wrote && FlushFileBuffers(file);
-  BOOL closed = CloseHandle(file);
-  if (wrote && flushed && closed && written == length) {
-    if (!marked)
-      SetAttributes(path, attributes);
-    return 1;
-  }
-  RemoveFile(path);
-  return 0;
 }
 
 // A name for the temporary file beside path: a name of our own is the quickest; GetTempFileNameA serves when the
@@ -102,32 +75,40 @@ int TemporaryName(const char *path, char *temporary) {
 
 } // namespace
 
+SetFileInformationFn SetFileInformation = KernelFunction<SetFileInformationFn>("SetFileInformationByHandle");
+
 int ReplaceFileContents(const char *path, const void *data, unsigned long length, unsigned long attributes) {
   DWORD bits = static_cast<DWORD>(attributes) & FileAttributeBits;
   char temporary[MAX_PATH];
   if (!TemporaryName(path, temporary))
     return 0;
   RemoveFile(temporary); // one an interrupted install left, whether or not its destination is there
-  int exists = 0;
-  // Nothing to keep: the file is written in place, and removed again if that fails.
+  // The new file is made complete beside the earlier one (or beside nothing), under its temporary name, with its
+  // final attribute word: the earlier file's other bits (system, archive, not content-indexed...) and this
+  // install's read-only and hidden, all but read-only from creation. It is flushed with its entry before it takes
+  // the name, so that a stick pulled or a power cut at any moment leaves under the name the earlier file, the new
+  // one, or nothing: never a file with its entry written and its data not.
   DWORD old = GetFileAttributesA(path);
-  if (old == INVALID_FILE_ATTRIBUTES) {
-    if (WriteWholeFile(path, data, length, bits, CREATE_NEW, &exists))
-      return 1;
-    if (!exists)
-      return 0;
-    old = GetFileAttributesA(path); // it appeared meanwhile: replace it as below
-  }
-  // An earlier file stays untouched until the new one is complete beside it, with its final attribute word: the
-  // earlier file's other bits (system, archive, not content-indexed...) and this install's read-only and hidden.
-  // Then a rename replaces it, written through, and nothing of the file changes after that.
   DWORD kept = old == INVALID_FILE_ATTRIBUTES ? 0 : old & SettableAttributes & ~static_cast<DWORD>(FileAttributeBits);
-  if (!WriteWholeFile(temporary, data, length, kept | bits, CREATE_ALWAYS, &exists))
+  DWORD final = kept | bits, created = final & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            created ? created : FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
     return 0;
+  unsigned long written = 0;
+  BOOL wrote = WriteInPieces(file, static_cast<const unsigned char *>(data), length, &written);
+  if (wrote && (final & FILE_ATTRIBUTE_READONLY))
+    MarkReadOnly(file, temporary, final);
+  BOOL flushed = wrote && FlushFileBuffers(file);
+  if (!CloseHandle(file) || !flushed || written != length) {
+    RemoveFile(temporary);
+    return 0;
+  }
   // Windows refuses to replace a read-only file, and Wine one whose write bits are gone.
   int cleared = old != INVALID_FILE_ATTRIBUTES && (old & FileAttributeBits);
   if (cleared)
     SetFileAttributesA(path, old & ~static_cast<DWORD>(FileAttributeBits));
+  // Written through: the entries are on the medium when it returns (a FAT rename is several entry writes).
   if (!MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     if (cleared)
       SetAttributes(path, old & SettableAttributes);

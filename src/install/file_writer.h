@@ -4,16 +4,23 @@
 // Installed files: written whole through a temporary file beside the destination, so that a failure never leaves a
 // partial file nor destroys the copy an earlier install left. Only the read-only and hidden attributes are changed.
 
+#include <windows.h>
+
 enum { FileAttributeBits = 0x1 | 0x2 }; // read-only, hidden
 
 // What the temporary file's name adds to the destination's.
 #define TemporarySuffix ".vel~"
 
-// Replaces the file at path (or creates it) with exactly length bytes of data, flushed to the medium before it
-// counts as written (a replaced file's temporary copy before the rename). It ends with the read-only and
-// hidden bits of attributes; a replaced file keeps the earlier file's other bits, a new one has none of its own.
-// Returns 1, or 0 with the earlier file unchanged (bytes and attributes) and nothing partial or temporary left.
-// A temporary file that an interrupted install left beside path is removed. The folder must exist; none is made.
+// SetFileInformationByHandle, looked up at start: null on Windows before Vista, or where a test hides it.
+typedef BOOL(WINAPI *SetFileInformationFn)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+extern SetFileInformationFn SetFileInformation;
+
+// Replaces the file at path (or creates it) with exactly length bytes of data: written complete under a temporary
+// name beside it with its final attributes, flushed to the medium with its entry, then renamed onto path, written
+// through. It ends with the read-only and hidden bits of attributes; a replaced file keeps the earlier file's other
+// bits, a new one has none of its own. Returns 1, or 0 with the earlier file unchanged (bytes and attributes) and
+// nothing partial or temporary left. A temporary file that an interrupted install left beside path is removed. The
+// folder must exist; none is made.
 int ReplaceFileContents(const char *path, const void *data, unsigned long length, unsigned long attributes);
 
 // Writes data to path, or, when path is null, to InstallDir\name; then sets read-only and hidden as asked.

@@ -12,7 +12,6 @@
 #include "install/preflight.h"
 #include "install/read_back.h"
 #include "install/settings_edit.h"
-#include "install/settings_entry.h"
 #include "resources/resource_ids.h"
 #include "store/payload_store.h"
 #include "store/store_index.h"
@@ -29,23 +28,30 @@ struct Stage {
 };
 const Stage Stages[] = {{16, 20}, {18, 25}, {19, 45}, {31, 75}, {34, 90}};
 
-static_assert(SettingsFileLimit + SettingsGrowth == PayloadBufferSize - ReadBackWindow, "the settings copy fits");
+static_assert(EditedSettingsCapacity(SettingsFileLimit) == SettingsCopySize, "the settings copy fits");
 
 void SetProgress(HWND bar, int position) {
   SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
   UpdateWindow(bar);
 }
 
-// Writes one row; a row whose entry the store does not carry is skipped.
-int InstallRow(const ManifestRow &row, unsigned char *buffer) {
-  unsigned long stored = 0;
+// Writes one row; a row whose entry the store does not carry is skipped. The settings file is written with the
+// language already recorded, so that no moment of the install leaves it without one; what was written of it is
+// kept at settings (SettingsCopySize bytes), its length at *settingsLength, for reading it back.
+int InstallRow(const ManifestRow &row, unsigned char *buffer, unsigned char *settings, unsigned long *settingsLength) {
+  unsigned long stored = 0, length = 0;
   if (!PayloadEntry(row.id, &stored))
     return 1;
-  if (row.where == InFolder)
-    return ExtractPayload(row.id, row.destination, buffer, PayloadBufferSize, row.readOnly, row.hidden, nullptr);
   char path[InstallDirSize];
   ManifestRowPath(row, path, sizeof path);
-  return ExtractPayload(row.id, nullptr, buffer, PayloadBufferSize, row.readOnly, row.hidden, path);
+  if (row.where != InFolder || strcmp(row.destination, SettingsFileName) != 0)
+    return ExtractPayload(row.id, nullptr, buffer, PayloadBufferSize, row.readOnly, row.hidden, path);
+  if (!InflatePayload(row.id, buffer, PayloadBufferSize, &length))
+    return 0;
+  *settingsLength =
+      static_cast<unsigned long>(EditUiLanguage(reinterpret_cast<const char *>(buffer), length, UiLanguage,
+                                                reinterpret_cast<char *>(settings), SettingsCopySize));
+  return *settingsLength && WritePayloadFile(nullptr, settings, *settingsLength, row.readOnly, row.hidden, path);
 }
 
 // The Adler-32 that ends a zlib stream: the checksum of the data it inflates to.
@@ -55,12 +61,13 @@ unsigned long StreamAdler(const unsigned char *stream, unsigned long size) {
          static_cast<unsigned long>(t[2]) << 8 | t[3];
 }
 
-// Takes the install folder's directory entries (the renames, the attributes) to the medium: FAT and exFAT keep
-// them in the folder, whose flush writes them out. Best effort: where the folder cannot be opened so, each file's
-// own flush and the written-through renames have still taken its data and entry there.
-void FlushInstallFolder() {
-  HANDLE folder = CreateFileA(InstallDir, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+// Takes everything to the medium: the renames and whatever else is left in the system's cache. On FAT a flush of
+// the root folder writes the whole volume; a flush of any other folder writes nothing. Where the root cannot be
+// opened so, every file's own flush has already taken its data and entry there, and its rename was written through.
+void FlushDrive() {
+  char root[4] = {InstallDir[0], ':', '\\', 0};
+  HANDLE folder = CreateFileA(root, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (folder == INVALID_HANDLE_VALUE)
     return;
   FlushFileBuffers(folder);
@@ -69,9 +76,9 @@ void FlushInstallFolder() {
 
 // Reads every file the install wrote back from the medium and compares it with what was written: a payload
 // row's length with the store's index and its Adler-32 with its stream's; the settings file byte for byte with
-// the copy at buffer + ReadBackWindow. The first ReadBackWindow bytes of buffer are the reading space. A file
-// that cannot be read back (refused, gone, a read error) is a failed install, not a lying drive.
-int ReadBackInstall(unsigned char *buffer, unsigned long settingsLength) {
+// the copy at settings. The payload buffer is the reading space. A file that cannot be read back (refused, gone, a
+// read error) is a failed install, not a lying drive.
+int ReadBackInstall(unsigned char *buffer, const unsigned char *settings, unsigned long settingsLength) {
   StoreIndexEntry index[ManifestRowCount];
   int count = LoadStoreIndex(index, ManifestRowCount);
   if (count < 0)
@@ -86,10 +93,10 @@ int ReadBackInstall(unsigned char *buffer, unsigned long settingsLength) {
     ManifestRowPath(row, path, sizeof path);
     KeepAnswering();
     if (row.where == InFolder && strcmp(row.destination, SettingsFileName) == 0) {
-      ReadBackOutcome outcome = ReadBackEquals(path, buffer + ReadBackWindow, settingsLength, buffer, ReadBackWindow);
+      ReadBackOutcome outcome = ReadBackEquals(path, settings, settingsLength, buffer, PayloadBufferSize);
       if (outcome != ReadBackSame)
         return outcome == ReadBackDiffers ? InstallUnverified : InstallFailed;
-    } else if (stored < 6 || !ReadBackDigest(path, buffer, ReadBackWindow, &length, &adler)) {
+    } else if (stored < 6 || !ReadBackDigest(path, buffer, PayloadBufferSize, &length, &adler)) {
       return InstallFailed;
     } else if (length != entry->inflatedSize || adler != StreamAdler(stream, stored)) {
       return InstallUnverified;
@@ -99,21 +106,20 @@ int ReadBackInstall(unsigned char *buffer, unsigned long settingsLength) {
 }
 
 int InstallRows(HWND bar, unsigned char *buffer) {
+  unsigned char *settings = buffer + PayloadBufferSize;
+  unsigned long settingsLength = 0;
   int row = 0;
   for (const Stage &stage : Stages) {
     for (; row < stage.lastRow; ++row) {
       KeepAnswering();
-      if (!InstallRow(Manifest[row], buffer))
+      if (!InstallRow(Manifest[row], buffer, settings, &settingsLength))
         return InstallFailed;
     }
     SetProgress(bar, stage.position);
   }
-  unsigned long settingsLength = 0;
-  if (!WriteUiLanguage(buffer + ReadBackWindow, PayloadBufferSize - ReadBackWindow, &settingsLength))
-    return InstallFailed;
-  FlushInstallFolder();
+  FlushDrive();
   // Nothing is called a success until the drive has given every file back.
-  int readBack = ReadBackInstall(buffer, settingsLength);
+  int readBack = ReadBackInstall(buffer, settings, settingsLength);
   if (readBack == InstallSucceeded)
     SetProgress(bar, 100);
   return readBack;
@@ -122,7 +128,7 @@ int InstallRows(HWND bar, unsigned char *buffer) {
 } // namespace
 
 int RunInstall() {
-  unsigned char *buffer = static_cast<unsigned char *>(malloc(PayloadBufferSize));
+  unsigned char *buffer = static_cast<unsigned char *>(malloc(PayloadBufferSize + SettingsCopySize));
   if (!buffer) {
     ShowMessageDialog(MemoryChinese, MemoryEnglish, MessageOk, WizardWindow);
     return InstallFailed;

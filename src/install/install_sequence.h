@@ -3,19 +3,21 @@
 
 enum { PayloadBufferSize = 4 * 1024 * 1024 };
 
-// The payload buffer, once the rows are written: its first 3 MiB serve for reading files back from the medium,
-// the last MiB holds a copy of the settings file as written. So the settings file the store carries may be at most
-// that MiB less what recording the language adds: the packer refuses a larger one, and so does the pre-flight,
-// before anything is written.
-enum { ReadBackWindow = 3 * 1024 * 1024, SettingsFileLimit = PayloadBufferSize - ReadBackWindow - 64 };
+// Beside the payload buffer, one MiB holds the settings file as written, with the language recorded, for reading it
+// back at the end; the payload buffer itself then serves for reading files back from the medium. So the settings
+// file the store carries may be at most that MiB less what recording the language adds: the packer refuses a
+// larger one, and so does the pre-flight, before anything is written.
+enum { SettingsCopySize = 1024 * 1024, SettingsFileLimit = SettingsCopySize - 64 };
 
 // The outcomes of RunInstall.
 enum InstallResult { InstallFailed = 0, InstallSucceeded = 1, InstallUnverified = 2 };
 
 // Installs the whole manifest into InstallDir (which must exist) and records UiLanguage, moving the wizard's
 // progress bar through 10, 20, 25, 45, 75, 90 and 100. Before the first file, with the bar at 10, checks the store
-// and the room on the drive, and writes nothing when either fails. Every file is flushed to the medium as it is
-// written; before the bar reaches 100 every file is read back from the medium and compared with what was written.
+// and the room on the drive, and writes nothing when either fails. Every file is written complete under a
+// temporary name and flushed before it takes its own (the settings file with the language already recorded), and
+// the whole drive is flushed at the end; before the bar reaches 100 every file is read back from the medium and
+// compared with what was written.
 // Returns InstallSucceeded when every file the store carries was written, the language recorded and all of it
 // read back as written; InstallFailed at the first failure and InstallUnverified when the drive gave back other
 // bytes, with the bar left where it stands and the files where they are. A file that cannot be read back is a

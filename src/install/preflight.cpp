@@ -11,7 +11,7 @@
 #include "install/install_sequence.h"
 #include "install/kernel_function.h"
 #include "install/manifest.h"
-#include "install/settings_entry.h"
+#include "install/settings_edit.h"
 #include "store/payload_store.h"
 #include "store/store_index.h"
 
@@ -35,7 +35,8 @@ unsigned long long ProbeAllocation() {
   char path[InstallDirSize];
   if (!query || BoundedFormat(path, sizeof path, "%s\\vel~probe.tmp", InstallDir) >= static_cast<int>(sizeof path))
     return 0;
-  HANDLE file = CreateFileA(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+  // One that an interrupted install left (the power cut while it existed) is taken over, and so removed.
+  HANDLE file = CreateFileA(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (file == INVALID_HANDLE_VALUE)
     return 0;

@@ -1,18 +1,21 @@
 // The headless walk through the wizard for scripts/run.sh: drive E:, Chinese (Simplified), both licences, Agree,
 // the result; a screenshot of every page under E:\screenshots. Prints what it did, and the time from Agree/Install
 // to the result message as a user waits it; exit code 0 when the install succeeded and the program ended with 0.
-//   e2e_walkthrough [DRIVE]     the drive to install onto (default E)
+//   e2e_walkthrough [DRIVE [LANGUAGE]]     the drive to install onto (default E), the language's place in the list
+//                                          (default 1, Chinese (Simplified))
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "installer_session.h"
 #include "resources/resource_ids.h"
 
 int main(int argc, char **argv) {
   const char *drive = argc > 1 ? argv[1] : "e";
+  int language = argc > 2 ? atoi(argv[2]) : 1;
   InstallerSession s;
   if (!s.Start()) {
     printf("the wizard did not open\n");
@@ -24,9 +27,9 @@ int main(int argc, char **argv) {
   Screenshot(s.wizard, "walk2_drive_typed");
   s.Click(IDC_NEXT);
   s.Settle();
-  SendMessageA(s.Control(IDC_LANGUAGE_COMBO), CB_SETCURSEL, 1, 0);
+  SendMessageA(s.Control(IDC_LANGUAGE_COMBO), CB_SETCURSEL, static_cast<WPARAM>(language), 0);
   s.Settle();
-  printf("page 1: interface language Chinese (Simplified)\n");
+  printf("page 1: interface language %s\n", s.Text(IDC_LANGUAGE_COMBO).c_str());
   Screenshot(s.wizard, "walk3_language");
   s.Click(IDC_NEXT);
   s.Settle();

@@ -16,37 +16,56 @@ and none is served from the kernel's cache. It can lie on purpose, as real stick
                         rename and fsync fails with EIO; removing a folder (a test clearing the last install) puts
                         the stick back
     --owner UID         owner of the root folder (the unprivileged user Wine runs as)
+    --cache-rate BYTES  a write-caching stick ("Better performance"): writes return at once, and a flush takes one
+                        second per BYTES that it writes: the file's since its last flush, or everything, for the root
+    --record FILE       records every operation that changes the medium, flushes included, for fat_tree.py to replay
+                        (what a FAT stick keeps after a power cut at any moment)
+    --image FOLDER      starts with the files and folders of FOLDER (power_cut.py --cuts), as a stick plugged in
+                        again after a power cut
 
-A folder takes one cluster, as on FAT. Files belong to the user who creates them, and the kernel checks permissions against their mode bits
-(default_permissions), so read-only files are refused for writing as on Windows; as on Windows, a rename does
-not replace a read-only file (Linux and Wine would).
+Every flush (fsync, and fsyncdir for a folder, which is how Wine passes a folder's FlushFileBuffers on) is logged
+and charged --fsync-delay. A folder takes one cluster, as on FAT. Files belong to the user who creates them, and the
+kernel checks permissions against their mode bits (default_permissions), so read-only files are refused for
+writing as on Windows; as on Windows, a rename does not replace a read-only file (Linux and Wine would).
 """
 import argparse
 import errno
 import os
+import pickle
 import stat
 import threading
 import time
 
 from fusepy import FUSE, FuseOSError, Operations, fuse_get_context
 
+from fat_tree import Node, Tree
 
-class Node:
-    def __init__(self, mode, uid, gid):
-        now = time.time()
-        self.mode, self.uid, self.gid = mode, uid, gid
-        self.data = bytearray()
-        self.xattrs = {}
-        self.times = [now, now, now]
+
+def load(folder):
+    """The files and folders under folder, with their owners, modes and extended attributes, as a Tree's nodes."""
+    nodes = {}
+    for top, _, files in os.walk(folder):
+        for target in [top] + [os.path.join(top, name) for name in files]:
+            info = os.lstat(target)
+            n = Node(info.st_mode, info.st_uid, info.st_gid)
+            if stat.S_ISREG(info.st_mode):
+                with open(target, "rb") as f:
+                    n.data = bytearray(f.read())
+            n.xattrs = {x: os.getxattr(target, x) for x in os.listxattr(target)}
+            relative = os.path.relpath(target, folder)
+            nodes["/" if relative == "." else "/" + relative] = n
+    return nodes
 
 
 class Medium(Operations):
     def __init__(self, args):
         self.args = args
         self.mutex = threading.Lock()
-        self.nodes = {"/": Node(stat.S_IFDIR | 0o755, args.owner, args.owner)}
+        self.tree = Tree(args.owner, load(args.image) if args.image else None)
+        self.nodes = self.tree.nodes
         self.kept = 0  # bytes a counterfeit medium has really stored
         self.written = 0  # bytes written in all, for --pull-after
+        self.record = open(args.record, "ab") if args.record else None
 
     # -- helpers
     def alive(self):
@@ -57,6 +76,13 @@ class Medium(Operations):
         if path not in self.nodes:
             raise FuseOSError(errno.ENOENT)
         return self.nodes[path]
+
+    def change(self, operation, *arguments):
+        """Applies one operation of fat_tree.Tree, recording it when asked; returns what it returns."""
+        if self.record:
+            pickle.dump((operation, arguments), self.record)
+            self.record.flush()
+        return getattr(self.tree, operation)(*arguments)
 
     def clusters(self, size):
         return (size + self.args.cluster - 1) // self.args.cluster
@@ -80,7 +106,7 @@ class Medium(Operations):
         if path in self.nodes:
             raise FuseOSError(errno.EEXIST)
         uid, gid, _ = fuse_get_context()
-        self.nodes[path] = Node(mode, uid, gid)
+        self.change("make", path, mode, uid, gid)
 
     # -- metadata
     def getattr(self, path, fh=None):
@@ -102,17 +128,15 @@ class Medium(Operations):
 
     def chmod(self, path, mode):
         with self.mutex:
-            n = self.node(path)
-            n.mode = (n.mode & ~0o7777) | (mode & 0o7777)
+            self.node(path)
+            self.change("chmod", path, mode)
             return 0
 
     def chown(self, path, uid, gid):
         with self.mutex:
             n = self.node(path)
-            if uid != -1 and uid != 0xFFFFFFFF:
-                n.uid = uid
-            if gid != -1 and gid != 0xFFFFFFFF:
-                n.gid = gid
+            keep = (-1, 0xFFFFFFFF)
+            self.change("chown", path, n.uid if uid in keep else uid, n.gid if gid in keep else gid)
             return 0
 
     def utimens(self, path, times=None):
@@ -124,12 +148,12 @@ class Medium(Operations):
     def readdir(self, path, fh):
         with self.mutex:
             prefix = path.rstrip("/") + "/"
-            names = [p[len(prefix):] for p in self.nodes if p != "/" and os.path.dirname(p) == path]
-            return [".", ".."] + names
+            return [".", ".."] + [p[len(prefix):] for p in self.tree.children(path)]
 
     def setxattr(self, path, name, value, options, position=0):
         with self.mutex:
-            self.node(path).xattrs[name] = bytes(value)
+            self.node(path)
+            self.change("setxattr", path, name, bytes(value))
             return 0
 
     def getxattr(self, path, name, position=0):
@@ -145,8 +169,9 @@ class Medium(Operations):
 
     def removexattr(self, path, name):
         with self.mutex:
-            if self.node(path).xattrs.pop(name, None) is None:
+            if name not in self.node(path).xattrs:
                 raise FuseOSError(errno.ENODATA)
+            self.change("removexattr", path, name)
             return 0
 
     # -- names
@@ -157,29 +182,27 @@ class Medium(Operations):
 
     def rmdir(self, path):
         with self.mutex:
-            if any(os.path.dirname(p) == path for p in self.nodes if p != "/"):
+            if self.tree.children(path):
                 raise FuseOSError(errno.ENOTEMPTY)
             self.node(path)
-            del self.nodes[path]
+            self.change("remove", path)
             self.written = 0  # put back in
             return 0
 
     def unlink(self, path):
         with self.mutex:
             self.node(path)
-            del self.nodes[path]
+            self.change("remove", path)
             return 0
 
     def rename(self, old, new):
         with self.mutex:
             self.alive()
-            n = self.node(old)
+            self.node(old)
             target = self.nodes.get(new)
             if target is not None and not target.mode & 0o222:
                 raise FuseOSError(errno.EACCES)  # as Windows, which never replaces a read-only file
-            self.nodes.pop(new, None)
-            self.nodes[new] = n
-            del self.nodes[old]
+            self.change("rename", old, new)
             return 0
 
     # -- contents
@@ -201,8 +224,7 @@ class Medium(Operations):
             if self.clusters(length) > self.clusters(len(n.data)) and self.args.keep is None and \
                     self.used() + self.clusters(length) - self.clusters(len(n.data)) > self.total():
                 raise FuseOSError(errno.ENOSPC)
-            del n.data[length:]
-            n.data.extend(bytes(length - len(n.data)))
+            self.change("truncate", path, length)
             return 0
 
     def write(self, path, data, offset, fh):
@@ -216,12 +238,12 @@ class Medium(Operations):
                 grow = self.clusters(end) - self.clusters(len(n.data))
                 if self.args.keep is None and self.used() + grow > self.total():
                     raise FuseOSError(errno.ENOSPC)
-                n.data.extend(bytes(end - len(n.data)))
+            stored = data
             if self.args.keep is not None:  # a counterfeit stick drops what lies past its real size
                 room = max(self.args.keep - self.kept, 0)
                 self.kept += min(room, len(data))
-                data = bytes(data[:room]) + bytes(max(len(data) - room, 0))
-            n.data[offset:end] = data
+                stored = bytes(data[:room]) + bytes(max(len(data) - room, 0))
+            self.change("write", path, offset, bytes(stored))
             n.times[1] = time.time()
             self.written += len(data)
             return len(data)
@@ -239,11 +261,15 @@ class Medium(Operations):
             return bytes(out)
 
     def fsync(self, path, datasync, fh):
-        time.sleep(self.args.fsync_delay)
         with self.mutex:
             self.alive()
-        self.log("fsync " + path)
+            folder = stat.S_ISDIR(self.node(path).mode)
+            taken = self.change("sync", path)
+        time.sleep(self.args.fsync_delay + (taken / self.args.cache_rate if self.args.cache_rate else 0))
+        self.log(("fsyncdir " if folder else "fsync ") + path)
         return 0
+
+    fsyncdir = fsync
 
     def flush(self, path, fh):
         return 0
@@ -264,9 +290,13 @@ def main():
     parser.add_argument("--write-rate", type=float, default=0)
     parser.add_argument("--read-rate", type=float, default=0)
     parser.add_argument("--fsync-delay", type=float, default=0)
+    parser.add_argument("--cache-rate", type=float, default=0)
     parser.add_argument("--pull-after", type=int)
+    parser.add_argument("--record")
+    parser.add_argument("--image")
     args = parser.parse_args()
-    FUSE(Medium(args), args.mountpoint, foreground=True, direct_io=True, allow_other=True,
+    # hard_remove: a file deleted while open loses its name at once, as on FAT, not to a ".fuse_hidden" one.
+    FUSE(Medium(args), args.mountpoint, foreground=True, direct_io=True, allow_other=True, hard_remove=True,
          default_permissions=True, big_writes=True, max_write=131072, fsname="vellumine-medium")
 
 

@@ -115,8 +115,9 @@ TEST_F(InstallSequence, HeldFontFileFailsWithTheBarAt25) {
   for (int row = 0; row < 18; ++row)
     EXPECT_NE(GetFileAttributesA((dir + "\\" + Manifest[row].destination).c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(ReadWholeFile(font) == SourceFile("payload/ChnBmp.bin")) << "the font of the earlier install is intact";
-  EXPECT_EQ(Text(ReadWholeFile(dir + "\\QuorbixUI.ini")), Text(SourceFile("payload/QuorbixUI.ini")))
-      << "rewritten, the language not recorded";
+  EXPECT_EQ(Text(ReadWholeFile(dir + "\\QuorbixUI.ini")),
+            Text(SourceFile("payload/QuorbixUI.ini")) + "\r\n[Config]\r\nUILanguage=2\r\n\r\n")
+      << "rewritten whole, with this install's language";
 }
 
 // Drives that scripts/test.sh maps when it can mount a tmpfs: F: holds 64 KiB, G: is mounted read-only.

@@ -64,7 +64,6 @@ add_library(vwin STATIC
   src/ui/check_box.cpp
   src/ui/licence_item.cpp
   src/ui/message_dialog.cpp
-  src/ui/keep_answering.cpp
   src/ui/gbk_text.cpp
   src/install/file_writer.cpp
   src/install/install_sequence.cpp

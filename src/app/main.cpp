@@ -32,6 +32,14 @@ void HardenProcess() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
   if (previousInstance)
     return 0;
+  // One wizard at a time in the session (Win32 never reports a previous instance): a second start brings the open
+  // wizard, or its message, to the front and ends, showing, creating and changing nothing else.
+  CreateMutexA(nullptr, FALSE, "Local\\Vellumine.Setup");
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    if (HWND open = FindWindowA("#32770", "Vellumine Installer"))
+      SetForegroundWindow(GetLastActivePopup(open));
+    return 0;
+  }
   HardenProcess();
   SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
   AppInstance = instance;

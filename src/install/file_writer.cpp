@@ -7,7 +7,6 @@
 #include "base/bounded_format.h"
 #include "install/kernel_function.h"
 #include "store/payload_store.h"
-#include "ui/keep_answering.h"
 
 namespace {
 
@@ -39,19 +38,6 @@ void MarkReadOnly(HANDLE file, const char *path, DWORD attributes) {
   info.FileAttributes = attributes;
   if (!SetFileInformation || !SetFileInformation(file, FileBasicInfo, &info, sizeof info))
     SetAttributes(path, attributes);
-}
-
-// Writes length bytes in pieces, answering the system between them: a slow stick takes seconds over a large file.
-BOOL WriteInPieces(HANDLE file, const unsigned char *data, unsigned long length, unsigned long *written) {
-  const unsigned long Piece = 512 * 1024;
-  while (*written < length) {
-    DWORD part = static_cast<DWORD>(length - *written < Piece ? length - *written : Piece), got = 0;
-    if (!WriteFile(file, data + *written, part, &got, nullptr) || got != part)
-      return FALSE;
-    *written += got;
-    KeepAnswering();
-  }
-  return TRUE;
 }
 
 // A name for the temporary file beside path: a name of our own is the quickest; GetTempFileNameA serves when the
@@ -95,12 +81,12 @@ int ReplaceFileContents(const char *path, const void *data, unsigned long length
                             created ? created : FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE)
     return 0;
-  unsigned long written = 0;
-  BOOL wrote = WriteInPieces(file, static_cast<const unsigned char *>(data), length, &written);
+  DWORD written = 0;
+  BOOL wrote = WriteFile(file, data, length, &written, nullptr) && written == length;
   if (wrote && (final & FILE_ATTRIBUTE_READONLY))
     MarkReadOnly(file, temporary, final);
   BOOL flushed = wrote && FlushFileBuffers(file);
-  if (!CloseHandle(file) || !flushed || written != length) {
+  if (!CloseHandle(file) || !flushed) {
     RemoveFile(temporary);
     return 0;
   }

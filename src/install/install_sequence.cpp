@@ -15,7 +15,6 @@
 #include "resources/resource_ids.h"
 #include "store/payload_store.h"
 #include "store/store_index.h"
-#include "ui/keep_answering.h"
 #include "ui/message_dialog.h"
 #include "ui/texts.h"
 
@@ -91,7 +90,6 @@ int ReadBackInstall(unsigned char *buffer, const unsigned char *settings, unsign
       continue; // not carried, not written
     char path[InstallDirSize];
     ManifestRowPath(row, path, sizeof path);
-    KeepAnswering();
     if (row.where == InFolder && strcmp(row.destination, SettingsFileName) == 0) {
       ReadBackOutcome outcome = ReadBackEquals(path, settings, settingsLength, buffer, PayloadBufferSize);
       if (outcome != ReadBackSame)
@@ -111,7 +109,6 @@ int InstallRows(HWND bar, unsigned char *buffer) {
   int row = 0;
   for (const Stage &stage : Stages) {
     for (; row < stage.lastRow; ++row) {
-      KeepAnswering();
       if (!InstallRow(Manifest[row], buffer, settings, &settingsLength))
         return InstallFailed;
     }
@@ -125,19 +122,37 @@ int InstallRows(HWND bar, unsigned char *buffer) {
   return readBack;
 }
 
+struct Work {
+  HWND bar;
+  unsigned char *buffer;
+};
+
+DWORD WINAPI InstallWork(LPVOID parameter) {
+  const Work *work = static_cast<const Work *>(parameter);
+  // Nothing is written from a damaged installer, nor onto a drive without room for the whole install.
+  return static_cast<DWORD>(CheckBeforeInstall() ? InstallRows(work->bar, work->buffer) : InstallFailed);
+}
+
 } // namespace
 
-int RunInstall() {
+int RunInstall(InstallWait wait) {
   unsigned char *buffer = static_cast<unsigned char *>(malloc(PayloadBufferSize + SettingsCopySize));
   if (!buffer) {
     ShowMessageDialog(MemoryChinese, MemoryEnglish, MessageOk, WizardWindow);
     return InstallFailed;
   }
-  HWND bar = GetDlgItem(WizardWindow, IDC_PROGRESS);
-  ShowWindow(bar, SW_SHOW);
-  SetProgress(bar, 10);
-  // Nothing is written from a damaged installer, nor onto a drive without room for the whole install.
-  int installed = CheckBeforeInstall() ? InstallRows(bar, buffer) : InstallFailed;
+  Work work = {GetDlgItem(WizardWindow, IDC_PROGRESS), buffer};
+  ShowWindow(work.bar, SW_SHOW);
+  SetProgress(work.bar, 10);
+  HANDLE worker = wait ? CreateThread(nullptr, 0, InstallWork, &work, 0, nullptr) : nullptr;
+  DWORD installed = InstallFailed;
+  if (worker) {
+    wait(worker);
+    GetExitCodeThread(worker, &installed);
+    CloseHandle(worker);
+  } else {
+    installed = InstallWork(&work);
+  }
   free(buffer);
-  return installed;
+  return static_cast<int>(installed);
 }

@@ -12,6 +12,11 @@ enum { SettingsCopySize = 1024 * 1024, SettingsFileLimit = SettingsCopySize - 64
 // The outcomes of RunInstall.
 enum InstallResult { InstallFailed = 0, InstallSucceeded = 1, InstallUnverified = 2 };
 
+// How the wizard waits while the install works on a thread of its own, answering the system meanwhile: it returns
+// once the thread (a HANDLE) has ended. The thread moves the progress bar through sent messages, which the wait
+// must handle.
+typedef void (*InstallWait)(void *worker);
+
 // Installs the whole manifest into InstallDir (which must exist) and records UiLanguage, moving the wizard's
 // progress bar through 10, 20, 25, 45, 75, 90 and 100. Before the first file, with the bar at 10, checks the store
 // and the room on the drive, and writes nothing when either fails. Every file is written complete under a
@@ -21,7 +26,9 @@ enum InstallResult { InstallFailed = 0, InstallSucceeded = 1, InstallUnverified 
 // Returns InstallSucceeded when every file the store carries was written, the language recorded and all of it
 // read back as written; InstallFailed at the first failure and InstallUnverified when the drive gave back other
 // bytes, with the bar left where it stands and the files where they are. A file that cannot be read back is a
-// failure. Between files it keeps the wizard answering the system (KeepAnswering) and acts on no command.
-int RunInstall();
+// failure. With wait, the files are written and read back on a thread of their own while wait runs on this one (no
+// single call of a slow stick can then keep the window from answering); without it, or where no thread can be
+// made, on this thread. The memory message, the one message of the install, is shown from this thread.
+int RunInstall(InstallWait wait = nullptr);
 
 #endif

@@ -1,12 +1,13 @@
 #ifndef VELLUMINE_INSTALL_KERNEL_FUNCTION_H
 #define VELLUMINE_INSTALL_KERNEL_FUNCTION_H
 
-// A kernel32 function that older Windows lacks, looked up at run time; null where the system has none.
+// A function of a system DLL (kernel32 unless named) that older Windows lacks, looked up at run time; null where the
+// system has none.
 #include <string.h>
 #include <windows.h>
 
-template <typename Fn> Fn KernelFunction(const char *name) {
-  FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
+template <typename Fn> Fn KernelFunction(const char *name, const char *module = "kernel32.dll") {
+  FARPROC found = GetProcAddress(GetModuleHandleA(module), name);
   Fn function = nullptr;
   static_assert(sizeof function == sizeof found, "function pointers");
   if (found)

@@ -36,6 +36,8 @@ const char *const LabelLanguage = "User Interface Language 用户界面语言";
 const char *const LabelDesktopIcon = "建立桌面图标？  (Place an icon on Desktop)";
 const char *const LabelAutoStart = "开机时自动启动？(Auto-start on boot)";
 
+const wchar_t *const InstallingReason = L"正在安装 Installing Vellumine";
+
 namespace {
 const char *const Texts[] = {
     MemoryChinese,       MemoryEnglish,     DriveChinese,   DriveEnglish,     FolderChinese,    FolderEnglishFormat,

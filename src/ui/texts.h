@@ -23,4 +23,7 @@ extern const char *const LabelDesktopIcon, *const LabelAutoStart;
 extern const char *const *const AllTexts;
 extern const int AllTextCount;
 
+// Why logoff and restart wait during the install (Windows shows it beside the wizard's name), in wide characters.
+extern const wchar_t *const InstallingReason;
+
 #endif

@@ -6,11 +6,13 @@
 #include "app/globals.h"
 #include "base/bounded_format.h"
 #include "install/install_sequence.h"
+#include "install/kernel_function.h"
 #include "resources/resource_ids.h"
-#include "ui/keep_answering.h"
 #include "ui/message_dialog.h"
 #include "ui/texts.h"
 #include "wizard/wizard_dialog.h"
+
+int InstallRunning;
 
 namespace {
 
@@ -32,12 +34,54 @@ void PointerToWizard() {
     SetCursorPos(rect.left + (rect.right - rect.left) / 2, rect.top + (rect.bottom - rect.top) / 2);
 }
 
-// Waits until the whole-second clock has moved on MinimumBusySeconds from start, answering the system meanwhile
-// and acting on nothing that was posted.
+// The window answers the system: what other threads and processes send (the install's progress, a logoff's
+// question) and its repaints; each look at the queue also tells the system that the window is alive. Nothing
+// posted is acted on: commands, keys and clicks stay queued. Waits at most wait milliseconds for something to do,
+// or for worker, if given, to end; returns nonzero once it has.
+int Answer(HANDLE worker, DWORD wait) {
+  int ended =
+      MsgWaitForMultipleObjects(worker ? 1 : 0, &worker, FALSE, wait, QS_SENDMESSAGE | QS_PAINT) == WAIT_OBJECT_0 &&
+      worker;
+  MSG message;
+  PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+  // A window that never validates itself would hand out WM_PAINT for ever: a bounded number of repaints.
+  for (int i = 0; i < 32 && PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i)
+    DispatchMessageA(&message);
+  return ended;
+}
+
+void WaitForWorker(void *worker) {
+  while (!Answer(static_cast<HANDLE>(worker), 100)) {
+  }
+}
+
+// Waits until the whole-second clock has moved on MinimumBusySeconds from start, answering the system meanwhile.
 void WaitFromStart(time_t start) {
-  while (difftime(time(nullptr), start) < MinimumBusySeconds) {
-    Sleep(50);
-    KeepAnswering();
+  while (difftime(time(nullptr), start) < MinimumBusySeconds)
+    Answer(nullptr, 100);
+}
+
+// Windows gives a key to whatever has the focus when the key is read, not when it was pressed: Return or Escape
+// pressed during the install would close the result before anyone saw it. So the keys and clicks that waited
+// (client and non-client) are dropped; WM_QUIT and everything else stays.
+void DropWaitingInput() {
+  MSG message;
+  const UINT Ranges[][2] = {{WM_KEYFIRST, WM_KEYLAST}, {WM_MOUSEFIRST, WM_MOUSELAST}, {WM_NCMOUSEMOVE, 0xAD}};
+  for (const UINT *range : Ranges)
+    while (PeekMessageA(&message, nullptr, range[0], range[1], PM_REMOVE)) {
+    }
+}
+
+// Logoff and restart wait while the files are written; Windows since Vista shows the user why.
+void BlockShutdown(HWND window, int block) {
+  typedef BOOL(WINAPI * CreateFn)(HWND, LPCWSTR);
+  typedef BOOL(WINAPI * DestroyFn)(HWND);
+  InstallRunning = block;
+  if (block) {
+    if (CreateFn create = KernelFunction<CreateFn>("ShutdownBlockReasonCreate", "user32.dll"))
+      create(window, InstallingReason);
+  } else if (DestroyFn destroy = KernelFunction<DestroyFn>("ShutdownBlockReasonDestroy", "user32.dll")) {
+    destroy(window);
   }
 }
 
@@ -60,8 +104,11 @@ void AgreeAndInstall(HWND window) {
   time_t start = time(nullptr);
   SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
   PointerToWizard();
-  int installed = RunInstall();
+  BlockShutdown(window, 1);
+  int installed = RunInstall(WaitForWorker);
+  BlockShutdown(window, 0);
   WaitFromStart(start);
+  DropWaitingInput();
   if (installed == InstallSucceeded)
     ShowMessageDialog(SuccessChinese, SuccessEnglish, MessageOk, window);
   else if (installed == InstallUnverified)

@@ -7,7 +7,12 @@ enum { MinimumBusySeconds = 5 };
 
 // Agree/Install: makes sure of the install folder, runs the install with the busy cursor for at least five whole
 // seconds of the clock, shows the result and ends the wizard. Stays on the licence page when the folder can be
-// neither entered nor created.
+// neither entered nor created. While the files are written, on a thread of their own, the window answers what is
+// sent to it and repaints, and acts on nothing posted; the input that waited meanwhile is dropped before the
+// result appears, so that a key pressed during the install never closes it unread.
 void AgreeAndInstall(HWND window);
+
+// Nonzero while the install writes and checks the files: logoff and restart are asked to wait.
+extern int InstallRunning;
 
 #endif

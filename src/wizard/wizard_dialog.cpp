@@ -121,6 +121,11 @@ INT_PTR CALLBACK WizardDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
     return TRUE;
   }
   case WM_MEASUREITEM: return MeasureLicenceItem(reinterpret_cast<MEASUREITEMSTRUCT *>(lParam));
+  case WM_QUERYENDSESSION: // a logoff or restart would end the process in the middle of a file
+    if (!InstallRunning)
+      return FALSE;
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, FALSE);
+    return TRUE;
   default: return FALSE;
   }
 }

@@ -12,11 +12,15 @@ std::string InstallerPath() {
   return s.substr(0, s.find_last_of('\\') + 1) + "VellumineSetup.exe";
 }
 
-bool InstallerSession::Start(const std::string &exe) {
+bool InstallerSession::Launch(const std::string &exe) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   std::string command = "\"" + exe + "\"";
-  if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+  return CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+}
+
+bool InstallerSession::Start(const std::string &exe) {
+  if (!Launch(exe))
     return false;
   for (int waited = 0; waited < 15000 && !wizard; waited += 50) {
     if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0)
@@ -108,18 +112,46 @@ HWND WaitForWindow(const char *title, DWORD milliseconds) {
   return nullptr;
 }
 
-ShownMessage TakeMessage(DWORD milliseconds) {
-  ShownMessage shown;
+void PressKeys(std::initializer_list<WORD> keys) {
+  for (WORD key : keys) {
+    INPUT input[2] = {};
+    for (int i = 0; i < 2; ++i) {
+      input[i].type = INPUT_KEYBOARD;
+      input[i].ki.wVk = key;
+      input[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(2, input, sizeof input[0]);
+    Sleep(50);
+  }
+}
+
+void ClickWithMouse(HWND control) {
+  RECT r;
+  GetWindowRect(control, &r);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, input, sizeof input[0]);
+}
+
+ShownMessage TakeMessage(DWORD milliseconds, bool byHand) {
+  ShownMessage shown = {};
   HWND dialog = WaitForWindow("Quellory Install Message", milliseconds);
   if (!dialog)
     return shown;
-  Sleep(100);
+  Sleep(byHand ? 1000 : 100);
+  shown.stayed = IsWindowVisible(dialog) != 0;
   shown.chinese = WindowText(GetDlgItem(dialog, 1013));
   HWND english = GetDlgItem(dialog, 1028);
   if (IsWindowVisible(english))
     shown.english = WindowText(english);
   HWND owner = GetWindow(dialog, GW_OWNER);
-  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  if (byHand)
+    ClickWithMouse(GetDlgItem(dialog, IDOK));
+  else
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
   for (int i = 0; i < 100 && IsWindow(dialog); ++i)
     Sleep(50);
   // Wine hands the activation back to the owner a little later; a click before that can lose its capture.

@@ -5,6 +5,7 @@
 // show, clicks, types and presses keys through posted messages.
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@ struct InstallerSession {
 
   // Starts the program and waits for the wizard; false when it does not appear.
   bool Start(const std::string &exe = InstallerPath());
+  bool Launch(const std::string &exe = InstallerPath()); // starts it only
   ~InstallerSession();
 
   HWND Control(int id) const { return GetDlgItem(wizard, id); }
@@ -45,11 +47,17 @@ HWND WaitForWindow(const char *title, DWORD milliseconds = 15000);
 // The text of any window as an accessibility client reads it (wide), in GBK bytes, whatever the ANSI code page.
 std::string WindowText(HWND window);
 
-// The message dialog's Chinese and English lines, then OK; empty strings when none appears.
+// The message dialog's Chinese and English lines, then OK; empty strings when none appears. byHand: a second after
+// it appeared, its OK button clicked with real mouse input, and whether it was still open then.
 struct ShownMessage {
   std::string chinese, english;
+  bool stayed;
 };
-ShownMessage TakeMessage(DWORD milliseconds = 15000);
+ShownMessage TakeMessage(DWORD milliseconds = 15000, bool byHand = false);
+
+// Real input (SendInput), as a user's: Windows delivers it to whatever has the focus when it is read.
+void PressKeys(std::initializer_list<WORD> keys);
+void ClickWithMouse(HWND control);
 
 // What the screen shows of a window's client area, one 0xRRGGBB value a pixel, row by row.
 std::vector<unsigned> ClientPixels(HWND window, int *width, int *height);

@@ -3,7 +3,9 @@
 //   install_bench ours DIR [LANGUAGE [WAY]]
 //                                  RunInstall into DIR (made when missing) with the interface language's code
 //                                  (default 1); prints the sequence's time and peak memory. WAY "by-name": the
-//                                  read-only bit set by name, as on Windows without SetFileInformationByHandle
+//                                  read-only bit set by name, as on Windows without SetFileInformationByHandle;
+//                                  "batched": the files flushed as on a FAT drive (the root twice); otherwise each
+//                                  file flushed on its own
 //   install_bench inflate          uncompress of every carried entry alone, into one buffer
 //   install_bench copy SRC DIR     CopyFileA of every installed file from SRC (the uncompressed payload) into DIR
 //   install_bench readback DIR     reads every installed file in DIR back as the install's check does (unbuffered)
@@ -51,6 +53,7 @@ int Ours(const char *dir, int language, const char *way) {
   UiLanguage = language;
   if (!strcmp(way, "by-name"))
     SetFileInformation = nullptr;
+  InstallFlushWay = !strcmp(way, "batched") ? FlushWayBatched : FlushWayPerFile;
   double start = Now();
   int installed = RunInstall();
   double elapsed = Now() - start;

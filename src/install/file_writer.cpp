@@ -40,10 +40,15 @@ void MarkReadOnly(HANDLE file, const char *path, DWORD attributes) {
     SetAttributes(path, attributes);
 }
 
+// The install's own name for the temporary file beside path.
+int BesideName(const char *path, char *temporary) {
+  return BoundedFormat(temporary, MAX_PATH, "%s%s", path, TemporarySuffix) < MAX_PATH;
+}
+
 // A name for the temporary file beside path: a name of our own is the quickest; GetTempFileNameA serves when the
 // path leaves no room for it.
 int TemporaryName(const char *path, char *temporary) {
-  if (BoundedFormat(temporary, MAX_PATH, "%s%s", path, TemporarySuffix) < MAX_PATH)
+  if (BesideName(path, temporary))
     return 1;
   char folder[MAX_PATH];
   const char *slash = strrchr(path, '\\');
@@ -59,24 +64,16 @@ int TemporaryName(const char *path, char *temporary) {
   return GetTempFileNameA(folder, "vel", 0, temporary) != 0;
 }
 
-} // namespace
-
-SetFileInformationFn SetFileInformation = KernelFunction<SetFileInformationFn>("SetFileInformationByHandle");
-
-int ReplaceFileContents(const char *path, const void *data, unsigned long length, unsigned long attributes) {
-  DWORD bits = static_cast<DWORD>(attributes) & FileAttributeBits;
-  char temporary[MAX_PATH];
-  if (!TemporaryName(path, temporary))
-    return 0;
+// Writes the new file complete under its temporary name, beside the earlier one (or beside nothing), with its
+// final attribute word: the earlier file's other bits (system, archive, not content-indexed...) and this install's
+// read-only and hidden, all but read-only from creation. A temporary file that an interrupted install left is
+// replaced. Removed again on any failure.
+int WriteTemporary(const char *path, const char *temporary, const void *data, unsigned long length, DWORD bits,
+                   int flush) {
   RemoveFile(temporary); // one an interrupted install left, whether or not its destination is there
-  // The new file is made complete beside the earlier one (or beside nothing), under its temporary name, with its
-  // final attribute word: the earlier file's other bits (system, archive, not content-indexed...) and this
-  // install's read-only and hidden, all but read-only from creation. It is flushed with its entry before it takes
-  // the name, so that a stick pulled or a power cut at any moment leaves under the name the earlier file, the new
-  // one, or nothing: never a file with its entry written and its data not.
   DWORD old = GetFileAttributesA(path);
   DWORD kept = old == INVALID_FILE_ATTRIBUTES ? 0 : old & SettableAttributes & ~static_cast<DWORD>(FileAttributeBits);
-  DWORD final = kept | bits, created = final & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  DWORD final = kept | (bits & FileAttributeBits), created = final & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
   HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             created ? created : FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE)
@@ -85,23 +82,54 @@ int ReplaceFileContents(const char *path, const void *data, unsigned long length
   BOOL wrote = WriteFile(file, data, length, &written, nullptr) && written == length;
   if (wrote && (final & FILE_ATTRIBUTE_READONLY))
     MarkReadOnly(file, temporary, final);
-  BOOL flushed = wrote && FlushFileBuffers(file);
-  if (!CloseHandle(file) || !flushed) {
-    RemoveFile(temporary);
-    return 0;
-  }
-  // Windows refuses to replace a read-only file, and Wine one whose write bits are gone.
-  int cleared = old != INVALID_FILE_ATTRIBUTES && (old & FileAttributeBits);
-  if (cleared)
-    SetFileAttributesA(path, old & ~static_cast<DWORD>(FileAttributeBits));
-  // Written through: the entries are on the medium when it returns (a FAT rename is several entry writes).
-  if (!MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    if (cleared)
-      SetAttributes(path, old & SettableAttributes);
+  // Flushed, the data and the entry are on the medium before the file takes its name.
+  BOOL done = wrote && (!flush || FlushFileBuffers(file));
+  if (!CloseHandle(file) || !done) {
     RemoveFile(temporary);
     return 0;
   }
   return 1;
+}
+
+// Renames the temporary file onto path. Windows refuses to replace a read-only file (and Wine one whose write bits
+// are gone), so the earlier file's read-only and hidden bits are cleared first, and given back if the rename fails.
+int Rename(const char *path, const char *temporary, int writeThrough) {
+  DWORD old = GetFileAttributesA(path);
+  int cleared = old != INVALID_FILE_ATTRIBUTES && (old & FileAttributeBits);
+  if (cleared)
+    SetFileAttributesA(path, old & ~static_cast<DWORD>(FileAttributeBits));
+  if (MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | (writeThrough ? MOVEFILE_WRITE_THROUGH : 0)))
+    return 1;
+  if (cleared)
+    SetAttributes(path, old & SettableAttributes);
+  RemoveFile(temporary);
+  return 0;
+}
+
+} // namespace
+
+SetFileInformationFn SetFileInformation = KernelFunction<SetFileInformationFn>("SetFileInformationByHandle");
+
+int WriteBeside(const char *path, const void *data, unsigned long length, unsigned long attributes, int flush) {
+  char temporary[MAX_PATH];
+  return BesideName(path, temporary) && WriteTemporary(path, temporary, data, length, attributes, flush);
+}
+
+int PutInPlace(const char *path, int writeThrough) {
+  char temporary[MAX_PATH];
+  return BesideName(path, temporary) && Rename(path, temporary, writeThrough);
+}
+
+void RemoveBeside(const char *path) {
+  char temporary[MAX_PATH];
+  if (BesideName(path, temporary))
+    RemoveFile(temporary);
+}
+
+int ReplaceFileContents(const char *path, const void *data, unsigned long length, unsigned long attributes) {
+  char temporary[MAX_PATH];
+  return TemporaryName(path, temporary) && WriteTemporary(path, temporary, data, length, attributes, 1) &&
+         Rename(path, temporary, 1);
 }
 
 int WritePayloadFile(const char *name, const unsigned char *data, unsigned long length, int readOnly, int hidden,

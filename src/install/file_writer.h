@@ -23,6 +23,14 @@ extern SetFileInformationFn SetFileInformation;
 // folder must exist; none is made.
 int ReplaceFileContents(const char *path, const void *data, unsigned long length, unsigned long attributes);
 
+// The two halves of ReplaceFileContents, for writing many files before renaming any: WriteBeside writes the new
+// file complete under the temporary name path + TemporarySuffix, with its final attributes, flushed with its entry
+// when flush is given; PutInPlace renames it onto path, written through when asked. Each returns 1, or 0 with the
+// earlier file as it was and the temporary file removed. RemoveBeside removes the temporary file, if there is one.
+int WriteBeside(const char *path, const void *data, unsigned long length, unsigned long attributes, int flush);
+int PutInPlace(const char *path, int writeThrough);
+void RemoveBeside(const char *path);
+
 // Writes data to path, or, when path is null, to InstallDir\name; then sets read-only and hidden as asked.
 int WritePayloadFile(const char *name, const unsigned char *data, unsigned long length, int readOnly, int hidden,
                      const char *path);

@@ -34,23 +34,59 @@ void SetProgress(HWND bar, int position) {
   UpdateWindow(bar);
 }
 
-// Writes one row; a row whose entry the store does not carry is skipped. The settings file is written with the
-// language already recorded, so that no moment of the install leaves it without one; what was written of it is
-// kept at settings (SettingsCopySize bytes), its length at *settingsLength, for reading it back.
-int InstallRow(const ManifestRow &row, unsigned char *buffer, unsigned char *settings, unsigned long *settingsLength) {
-  unsigned long stored = 0, length = 0;
-  if (!PayloadEntry(row.id, &stored))
-    return 1;
+// Whether the store carries the row's entry; a row it does not carry is skipped.
+int Carried(const ManifestRow &row) {
+  unsigned long stored = 0;
+  return PayloadEntry(row.id, &stored) != nullptr;
+}
+
+// Writes one carried row under its temporary name, and where each file is flushed on its own, flushes it and puts
+// it in place. The settings file is written with the language already recorded, so that no moment of the install
+// leaves it without one; what was written of it is kept at settings (SettingsCopySize bytes), its length at
+// *settingsLength, for reading it back.
+int InstallRow(const ManifestRow &row, unsigned char *buffer, unsigned char *settings, unsigned long *settingsLength,
+               int perFile) {
   char path[InstallDirSize];
   ManifestRowPath(row, path, sizeof path);
-  if (row.where != InFolder || strcmp(row.destination, SettingsFileName) != 0)
-    return ExtractPayload(row.id, nullptr, buffer, PayloadBufferSize, row.readOnly, row.hidden, path);
+  unsigned long length = 0;
   if (!InflatePayload(row.id, buffer, PayloadBufferSize, &length))
     return 0;
-  *settingsLength =
-      static_cast<unsigned long>(EditUiLanguage(reinterpret_cast<const char *>(buffer), length, UiLanguage,
-                                                reinterpret_cast<char *>(settings), SettingsCopySize));
-  return *settingsLength && WritePayloadFile(nullptr, settings, *settingsLength, row.readOnly, row.hidden, path);
+  const unsigned char *data = buffer;
+  if (row.where == InFolder && strcmp(row.destination, SettingsFileName) == 0) {
+    length = static_cast<unsigned long>(EditUiLanguage(reinterpret_cast<const char *>(buffer), length, UiLanguage,
+                                                       reinterpret_cast<char *>(settings), SettingsCopySize));
+    *settingsLength = length;
+    data = settings;
+    if (!length)
+      return 0;
+  }
+  unsigned long attributes = (row.readOnly ? FILE_ATTRIBUTE_READONLY : 0) | (row.hidden ? FILE_ATTRIBUTE_HIDDEN : 0);
+  return WriteBeside(path, data, length, attributes, perFile) && (!perFile || PutInPlace(path, 1));
+}
+
+// Removes the temporary files of the carried rows from..to (exclusive) of the manifest.
+void RemoveTemporaries(int from, int to) {
+  for (int row = from; row < to; ++row) {
+    char path[InstallDirSize];
+    ManifestRowPath(Manifest[row], path, sizeof path);
+    if (Carried(Manifest[row]))
+      RemoveBeside(path);
+  }
+}
+
+// Puts every carried row's temporary file in place, not written through: on Windows a written-through rename is a
+// flush of its own. At the first failure, the names already renamed stay (each whole) and the other temporary
+// files are removed.
+int PutAllInPlace() {
+  for (int row = 0; row < ManifestRowCount; ++row) {
+    char path[InstallDirSize];
+    ManifestRowPath(Manifest[row], path, sizeof path);
+    if (Carried(Manifest[row]) && !PutInPlace(path, 0)) {
+      RemoveTemporaries(row + 1, ManifestRowCount);
+      return 0;
+    }
+  }
+  return 1;
 }
 
 // The Adler-32 that ends a zlib stream: the checksum of the data it inflates to.
@@ -60,17 +96,22 @@ unsigned long StreamAdler(const unsigned char *stream, unsigned long size) {
          static_cast<unsigned long>(t[2]) << 8 | t[3];
 }
 
-// Takes everything to the medium: the renames and whatever else is left in the system's cache. On FAT a flush of
-// the root folder writes the whole volume; a flush of any other folder writes nothing. Where the root cannot be
-// opened so, every file's own flush has already taken its data and entry there, and its rename was written through.
-void FlushDrive() {
+// The drive's root folder, opened for flushing, or INVALID_HANDLE_VALUE. On FAT a flush of the root folder writes
+// the whole volume (files, entries, the allocation table); a flush of any other folder writes nothing.
+HANDLE OpenDriveRoot() {
   char root[4] = {InstallDir[0], ':', '\\', 0};
-  HANDLE folder = CreateFileA(root, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (folder == INVALID_HANDLE_VALUE)
-    return;
-  FlushFileBuffers(folder);
-  CloseHandle(folder);
+  return CreateFileA(root, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// Whether the files are written all before any is flushed: where the drive is FAT or FAT32, whose root flush writes
+// the whole volume, unless a test or the bench chose.
+int Batched() {
+  if (InstallFlushWay != FlushWayByFileSystem)
+    return InstallFlushWay == FlushWayBatched;
+  char root[4] = {InstallDir[0], ':', '\\', 0}, system[16];
+  return GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, system, sizeof system) &&
+         (!lstrcmpiA(system, "FAT") || !lstrcmpiA(system, "FAT32"));
 }
 
 // Reads every file the install wrote back from the medium and compares it with what was written: a payload
@@ -103,18 +144,37 @@ int ReadBackInstall(unsigned char *buffer, const unsigned char *settings, unsign
   return InstallSucceeded;
 }
 
-int InstallRows(HWND bar, unsigned char *buffer) {
+// Writes every row and puts it in place. Per file: each is flushed before its rename, which is written through,
+// and the root is flushed at the end for whatever the system still holds (Windows without SetFileInformationByHandle
+// sets attributes by name). Batched, on FAT: every file is written under its temporary name, the root flushed (all
+// new data on the medium, no installed name changed yet), all renamed, the root flushed again; a cut before the
+// second flush leaves each name with its earlier file, its new one, or nothing, and never a torn file.
+int InstallRows(HWND bar, unsigned char *buffer, Room room) {
   unsigned char *settings = buffer + PayloadBufferSize;
   unsigned long settingsLength = 0;
-  int row = 0;
+  HANDLE root = OpenDriveRoot();
+  int batched = root != INVALID_HANDLE_VALUE && room == RoomForBoth && Batched(), row = 0, installed = 1;
   for (const Stage &stage : Stages) {
-    for (; row < stage.lastRow; ++row) {
-      if (!InstallRow(Manifest[row], buffer, settings, &settingsLength))
-        return InstallFailed;
-    }
+    for (; installed && row < stage.lastRow; ++row)
+      installed = !Carried(Manifest[row]) || InstallRow(Manifest[row], buffer, settings, &settingsLength, !batched);
+    if (!installed)
+      break;
     SetProgress(bar, stage.position);
   }
-  FlushDrive();
+  if (batched) {
+    // Until the renames a failure leaves nothing: the temporary files go (a failed row's has gone by itself).
+    int flushed = installed && FlushFileBuffers(root);
+    if (!flushed)
+      RemoveTemporaries(0, installed ? ManifestRowCount : row - 1);
+    installed = flushed && PutAllInPlace();
+  }
+  if (root != INVALID_HANDLE_VALUE) {
+    if (installed)
+      FlushFileBuffers(root);
+    CloseHandle(root);
+  }
+  if (!installed)
+    return InstallFailed;
   // Nothing is called a success until the drive has given every file back.
   int readBack = ReadBackInstall(buffer, settings, settingsLength);
   if (readBack == InstallSucceeded)
@@ -130,10 +190,13 @@ struct Work {
 DWORD WINAPI InstallWork(LPVOID parameter) {
   const Work *work = static_cast<const Work *>(parameter);
   // Nothing is written from a damaged installer, nor onto a drive without room for the whole install.
-  return static_cast<DWORD>(CheckBeforeInstall() ? InstallRows(work->bar, work->buffer) : InstallFailed);
+  Room room = CheckBeforeInstall();
+  return static_cast<DWORD>(room ? InstallRows(work->bar, work->buffer, room) : InstallFailed);
 }
 
 } // namespace
+
+FlushWay InstallFlushWay = FlushWayByFileSystem;
 
 int RunInstall(InstallWait wait) {
   unsigned char *buffer = static_cast<unsigned char *>(malloc(PayloadBufferSize + SettingsCopySize));

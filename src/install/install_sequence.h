@@ -12,6 +12,14 @@ enum { SettingsCopySize = 1024 * 1024, SettingsFileLimit = SettingsCopySize - 64
 // The outcomes of RunInstall.
 enum InstallResult { InstallFailed = 0, InstallSucceeded = 1, InstallUnverified = 2 };
 
+// How the files reach the medium. Per file: each is flushed before its rename, which is written through. Batched,
+// where the drive is FAT or FAT32 (on Windows' FAT driver a flush of the root folder writes the whole volume) and
+// has room for every temporary file at once: every file is written under its temporary name, the root flushed, all
+// renamed, the root flushed again. The install chooses by the drive's file system unless told here: the tests and
+// the bench choose, since Wine reports every drive as NTFS.
+enum FlushWay { FlushWayByFileSystem, FlushWayPerFile, FlushWayBatched };
+extern FlushWay InstallFlushWay;
+
 // How the wizard waits while the install works on a thread of its own, answering the system meanwhile: it returns
 // once the thread (a HANDLE) has ended. The thread moves the progress bar through sent messages, which the wait
 // must handle.
@@ -20,9 +28,9 @@ typedef void (*InstallWait)(void *worker);
 // Installs the whole manifest into InstallDir (which must exist) and records UiLanguage, moving the wizard's
 // progress bar through 10, 20, 25, 45, 75, 90 and 100. Before the first file, with the bar at 10, checks the store
 // and the room on the drive, and writes nothing when either fails. Every file is written complete under a
-// temporary name and flushed before it takes its own (the settings file with the language already recorded), and
-// the whole drive is flushed at the end; before the bar reaches 100 every file is read back from the medium and
-// compared with what was written.
+// temporary name before it takes its own (the settings file with the language already recorded), and on the
+// medium before the bar reaches 100 (InstallFlushWay); then every file is read back from the medium and compared
+// with what was written.
 // Returns InstallSucceeded when every file the store carries was written, the language recorded and all of it
 // read back as written; InstallFailed at the first failure and InstallUnverified when the drive gave back other
 // bytes, with the bar left where it stands and the files where they are. A file that cannot be read back is a

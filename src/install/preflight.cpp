@@ -73,11 +73,11 @@ int LoadStoreIndex(StoreIndexEntry *index, int capacity) {
   return bytes ? ParseStoreIndex(bytes, SizeofResource(AppInstance, found), index, capacity) : -1;
 }
 
-int CheckBeforeInstall() {
+Room CheckBeforeInstall() {
   StoreIndexEntry index[ManifestRowCount];
   int count = LoadStoreIndex(index, ManifestRowCount);
   if (count < 0)
-    return 0;
+    return RoomForNone;
 
   unsigned long long newSizes[ManifestRowCount], oldSizes[ManifestRowCount];
   int rows = 0;
@@ -91,11 +91,11 @@ int CheckBeforeInstall() {
     // list, is damage; so is one that cannot fit the payload buffer.
     if (!bytes || !entry || entry->storedSize != size || entry->crc != crc32(0, bytes, static_cast<uInt>(size)) ||
         entry->inflatedSize > static_cast<unsigned long>(PayloadBufferSize))
-      return 0;
+      return RoomForNone;
     // A settings file too long for the read-back's copy would fail only after every other file was written.
     if (row.where == InFolder && strcmp(row.destination, SettingsFileName) == 0 &&
         entry->inflatedSize > static_cast<unsigned long>(SettingsFileLimit))
-      return 0;
+      return RoomForNone;
     char path[InstallDirSize];
     ManifestRowPath(row, path, sizeof path);
     newSizes[rows] = entry->inflatedSize;
@@ -111,7 +111,9 @@ int CheckBeforeInstall() {
   ULARGE_INTEGER available;
   unsigned long long cluster = ClusterSize(root);
   if (!cluster || !GetDiskFreeSpaceExA(root, &available, nullptr, nullptr))
-    return 0;
+    return RoomForNone;
   unsigned long long margin = Margin > 2 * cluster ? Margin : 2 * cluster;
-  return PeakInstallSpace(newSizes, oldSizes, rows, cluster) + margin <= available.QuadPart;
+  if (PeakInstallSpace(newSizes, oldSizes, rows, cluster, 1) + margin <= available.QuadPart)
+    return RoomForBoth;
+  return PeakInstallSpace(newSizes, oldSizes, rows, cluster) + margin <= available.QuadPart ? RoomPerFile : RoomForNone;
 }

@@ -3,9 +3,12 @@
 
 // Checks made before the first file is written: every entry that the manifest names is intact (its CRC-32 and
 // size match the store's index), and the destination drive has room for the install, counting the files it will
-// replace as free but keeping room for each temporary file while it replaces its old copy. Returns 1 when the
-// install may go ahead, 0 when the index is missing or damaged, an entry is damaged, or the room is too little.
-int CheckBeforeInstall();
+// replace as free but keeping room for each temporary file while it replaces its old copy. Returns RoomForBoth
+// when there is also room for every temporary file beside every old copy at once (the batched way of writing),
+// RoomPerFile when there is room only for one at a time, and RoomForNone (0) when the index is missing or damaged,
+// an entry is damaged, or the room is too little.
+enum Room { RoomForNone = 0, RoomPerFile = 1, RoomForBoth = 2 };
+Room CheckBeforeInstall();
 
 #include <stddef.h>
 
@@ -20,9 +23,10 @@ void ManifestRowPath(const ManifestRow &row, char *path, size_t size);
 int LoadStoreIndex(StoreIndexEntry *index, int capacity);
 
 // The peak of extra disk space an install takes, written row by row through temporary files: before row i the
-// rows before it have replaced their old copies, and row i's temporary file sits beside its old copy. Sizes in
-// bytes, each rounded up to whole clusters. Portable.
+// rows before it have replaced their old copies, and row i's temporary file sits beside its old copy. Batched,
+// every temporary file is written before any replaces its old copy. Sizes in bytes, each rounded up to whole
+// clusters. Portable.
 unsigned long long PeakInstallSpace(const unsigned long long *newSizes, const unsigned long long *oldSizes, int count,
-                                    unsigned long long cluster);
+                                    unsigned long long cluster, int batched = 0);
 
 #endif

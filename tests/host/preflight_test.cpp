@@ -34,19 +34,21 @@ TEST(StoreIndex, RoundTripsAndRefusesEveryDamagedByte) {
 TEST(PeakInstallSpace, TemporaryFilesAndReplacedCopies) {
   struct Case {
     std::vector<unsigned long long> newSizes, oldSizes;
-    unsigned long long peak;
+    unsigned long long peak, batched; // one temporary file at a time; all of them before any rename
   } cases[] = {
-      {{}, {}, 0},
-      {{4096, 8192}, {0, 0}, 12288},                     // a fresh install takes its total
-      {{1, 4097}, {0, 0}, 4096 + 8192},                  // whole clusters
-      {{8192, 4096}, {8192, 4096}, 8192},                // a reinstall needs room for its largest temporary file
-      {{4096, 40960, 4096}, {4096, 40960, 4096}, 40960}, // wherever it comes
-      {{40960, 4096}, {0, 4096}, 40960 + 4096},          // a new file first, then a replaced one
-      {{4096, 4096}, {40960, 0}, 4096},                  // a file that shrinks makes room for later ones
+      {{}, {}, 0, 0},
+      {{4096, 8192}, {0, 0}, 12288, 12288},                     // a fresh install takes its total
+      {{1, 4097}, {0, 0}, 4096 + 8192, 4096 + 8192},            // whole clusters
+      {{8192, 4096}, {8192, 4096}, 8192, 12288},                // a reinstall needs its largest temporary file
+      {{4096, 40960, 4096}, {4096, 40960, 4096}, 40960, 49152}, // wherever it comes
+      {{40960, 4096}, {0, 4096}, 40960 + 4096, 40960 + 4096},   // a new file first, then a replaced one
+      {{4096, 4096}, {40960, 0}, 4096, 8192},                   // a file that shrinks makes room for later ones
   };
-  for (const Case &c : cases)
-    EXPECT_EQ(PeakInstallSpace(c.newSizes.data(), c.oldSizes.data(), static_cast<int>(c.newSizes.size()), 4096),
-              c.peak);
+  for (const Case &c : cases) {
+    int n = static_cast<int>(c.newSizes.size());
+    EXPECT_EQ(PeakInstallSpace(c.newSizes.data(), c.oldSizes.data(), n, 4096), c.peak);
+    EXPECT_EQ(PeakInstallSpace(c.newSizes.data(), c.oldSizes.data(), n, 4096, 1), c.batched);
+  }
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Power cut at every moment of a recorded install (fuse_medium.py --record), replayed with fat_tree.Tree.
 
-  power_cut.py RECORD FOLDER STANDINS [--pulled OUT] [--cuts OUT] [--second BYTES]
+  power_cut.py RECORD FOLDER STANDINS [--pulled OUT] [--cuts OUT] [--second BYTES] [--flushes FILES ROOT]
 
 After every operation of RECORD, both ways the power can go (fat_tree: cut, the lazy writer's worst case; pull,
 only what was flushed) must leave each installed name of FOLDER (the manifest's rows in the install folder) either
@@ -9,7 +9,8 @@ missing or whole: the file the build packed (payload/ or STANDINS), the settings
 Temporary files may be left. With --pulled, writes the tree pulled after the last operation into OUT, files with
 their modes and user.DOSATTRIB, for check_install.sh. With --cuts, writes the trees cut at three moments into
 OUT/1, OUT/2 and OUT/3, for installing again: the middle of the dictionary in the first install, just after a
-rename, and while the settings file is written, both in the install that begins at byte --second of RECORD.
+rename, and while the settings file is written, both in the install that begins at byte --second of RECORD. With
+--flushes, each of the two installs must have flushed FILES files and the root folder ROOT times.
 Prints one line per finding and a summary; exits 1 on any torn file.
 """
 import argparse
@@ -85,6 +86,7 @@ def main():
     parser.add_argument("--pulled")
     parser.add_argument("--cuts")
     parser.add_argument("--second", type=int, default=0)
+    parser.add_argument("--flushes", type=int, nargs=2)
     args = parser.parse_args()
     whole = whole_files(args.folder, args.standins)
     sizes = {len(c) for contents in whole.values() for c in contents}
@@ -92,7 +94,11 @@ def main():
     moments = failures = 0
     verdicts = {}  # path -> (the state it was judged in, torn or not)
     cuts = {}
+    flushes = [[0, 0], [0, 0]]  # of files and of the root, in each install
     for at, operation, arguments in records(args.record):
+        if operation == "sync":
+            flushes[at >= args.second][arguments[0] == "/"] += stat.S_ISREG(tree.nodes[arguments[0]].mode) or \
+                arguments[0] == "/"
         getattr(tree, operation)(*arguments)
         moments += 1
         for path in whole:
@@ -118,6 +124,10 @@ def main():
         if second and operation == "write" and name.startswith("QuorbixUI.ini") and args.second:
             cuts.setdefault(3, (moments, tree.after_cut()))
     print("%d operations, each cut and pulled: %s" % (moments, "%d torn" % failures if failures else "nothing torn"))
+    print("flushes of files and of the root: %s" % ", then ".join("%d and %d" % tuple(f) for f in flushes))
+    if args.flushes and any(f != args.flushes for f in flushes):
+        print("FAILED: each install should flush %d files and the root %d times" % tuple(args.flushes))
+        failures += 1
     if args.pulled:
         save(tree.after_pull(), args.pulled)
     if args.cuts:

@@ -15,7 +15,7 @@ source scripts/host-kind.sh
 if [ "$VELLUMINE_RUNS_32BIT" = 1 ]; then arch=win32 target=x86-ansi; else arch=win64 target=amd64-unicode; fi
 echo "bench: our $arch build against NSIS 3.08 $target${VELLUMINE_NO_32BIT_WHY:+ ($VELLUMINE_NO_32BIT_WHY)}"
 [ "$rounds" = --pairing ] && exit 0
-bash scripts/deps.sh
+host_ready
 dpkg-query -W nsis >/dev/null 2>&1 || apt-get install -y -qq nsis >/dev/null
 cmake --preset $arch >/dev/null
 cmake --build --preset $arch >/dev/null

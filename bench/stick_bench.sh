@@ -18,7 +18,7 @@ arch=win32
 [ "$VELLUMINE_RUNS_32BIT" = 1 ] || arch=win64
 echo "stick bench: the $arch build"
 [ -e /dev/fuse ] && [ "$(id -u)" = 0 ] || { echo "stick bench: needs FUSE (/dev/fuse) and root"; exit 1; }
-bash scripts/deps.sh
+host_ready
 cmake --preset $arch >/dev/null
 cmake --build --preset $arch >/dev/null
 source scripts/wine-env.sh

@@ -17,7 +17,7 @@ old=${2:-}
 source scripts/host-kind.sh
 arch=win32
 [ "$VELLUMINE_RUNS_32BIT" = 1 ] || arch=win64
-bash scripts/deps.sh
+host_ready
 cmake --preset $arch >/dev/null
 cmake --build --preset $arch --target install_bench >/dev/null
 source scripts/wine-env.sh

@@ -49,6 +49,9 @@ add_test(NAME packer_refuses_what_would_ship_wrong
 
 # The scripts' choice between the 32-bit and the 64-bit-only path, forced and probed.
 add_test(NAME scripts_choose_the_path_for_this_host COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/host/scripts_check.sh)
+add_test(NAME scripts_name_a_noexec_build_folder
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/host/scripts_check.sh noexec)
+set_tests_properties(scripts_name_a_noexec_build_folder PROPERTIES SKIP_RETURN_CODE 77)
 
 # The glyph font asset is what the generator makes from Unifont.
 add_executable(make_glyph_font tools/make_glyph_font.cpp)

@@ -24,9 +24,16 @@ if [ -z "${VELLUMINE_RUNS_32BIT:-}" ]; then
     chmod 700 "$probe"
     status=0
     probe_said=$("$probe" 2>&1) || status=$?
+    if [ "$status" = 126 ]; then # not allowed to run at all: is it the file system, not the processor?
+      printf '#!/bin/sh\nexit 0\n' >"$probe"
+      "$probe" 2>/dev/null || status=noexec
+    fi
     rm -f "$probe"
     emulator=$(grep -ls '^enabled' /proc/sys/fs/binfmt_misc/*i386* 2>/dev/null | head -1 || true)
-    if [ "$status" = 42 ] && [ -n "$emulator" ]; then
+    if [ "$status" = noexec ]; then
+      VELLUMINE_RUNS_32BIT=0
+      VELLUMINE_NO_32BIT_WHY="build/ is on a noexec file system"
+    elif [ "$status" = 42 ] && [ -n "$emulator" ]; then
       # Answered through an emulator registered for i386 programs: far too slow for Wine's 32-bit side.
       VELLUMINE_RUNS_32BIT=0
       VELLUMINE_NO_32BIT_WHY="32-bit x86 programs run here only through an emulator ($emulator)"
@@ -41,7 +48,9 @@ if [ -z "${VELLUMINE_RUNS_32BIT:-}" ]; then
   export VELLUMINE_RUNS_32BIT VELLUMINE_NO_32BIT_WHY
 fi
 if [ -z "${VELLUMINE_WIN32_WAY:-}" ]; then
-  if [ "$VELLUMINE_RUNS_32BIT" = 1 ]; then
+  if [ "$VELLUMINE_NO_32BIT_WHY" = "build/ is on a noexec file system" ]; then
+    VELLUMINE_WIN32_WAY=none # nothing built there can run: the commands stop at once
+  elif [ "$VELLUMINE_RUNS_32BIT" = 1 ]; then
     VELLUMINE_WIN32_WAY=native
   elif [ "${VELLUMINE_NO_EMULATION:-0}" = 1 ]; then
     VELLUMINE_WIN32_WAY=none
@@ -51,6 +60,16 @@ if [ -z "${VELLUMINE_WIN32_WAY:-}" ]; then
   fi
   export VELLUMINE_WIN32_WAY VELLUMINE_NO_32BIT_WHY
 fi
+
+# Before anything is built: stops where build/ cannot run programs, and installs the packages (scripts/deps.sh)
+# unless VELLUMINE_SKIP_PACKAGES=1 says that the caller has.
+host_ready() {
+  if [ "$VELLUMINE_NO_32BIT_WHY" = "build/ is on a noexec file system" ]; then
+    echo "$(basename "$0"): $VELLUMINE_NO_32BIT_WHY: no program built there can run; clone the project elsewhere" >&2
+    exit 1
+  fi
+  [ "${VELLUMINE_SKIP_PACKAGES:-0}" = 1 ] || bash "$(dirname "${BASH_SOURCE[0]}")/deps.sh"
+}
 
 # Once the packages are in (scripts/deps.sh): where the shipped exe is to run emulated, sets the emulation up
 # (scripts/wine-emulation.sh), or falls back to "none" with the reason.

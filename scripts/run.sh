@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 source scripts/host-kind.sh
-bash scripts/deps.sh
+host_ready
 arch=win32
 win32_way_ready
 case $VELLUMINE_WIN32_WAY in

@@ -10,6 +10,11 @@
 root=${VELLUMINE_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 source "$root/scripts/host-kind.sh"
 export VELLUMINE_USB=${VELLUMINE_USB:-$root/build/usb/E}
+# The folder above it is handed to the test user: only a folder of the checkout may be.
+case $(realpath -m "$VELLUMINE_USB")/ in
+  "$root"/?*/?*) ;;
+  *) echo "wine-env: VELLUMINE_USB must be a folder inside the checkout ($root), not $VELLUMINE_USB" >&2; return 1 ;;
+esac
 mkdir -p "$VELLUMINE_USB" "$(dirname "$VELLUMINE_USB")/H" "$root/build/wine-home"
 wine_env_xvfb_pid=""
 

@@ -25,6 +25,8 @@ esac
 [ "${VELLUMINE_WINE_ARCH:-$arch}" = "$arch" ] || unset WINEPREFIX
 export WINEPREFIX=${WINEPREFIX:-$default_prefix} WINEARCH=$arch VELLUMINE_WINE_ARCH=$arch
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# The fonts Wine sees are the project's choice, not whatever the host has (scripts/fonts.conf); their cache is ours.
+export FONTCONFIG_FILE=$root/scripts/fonts.conf XDG_CACHE_HOME=$root/build/wine-home/.cache
 
 test_uid=${VELLUMINE_TEST_UID:-65534}
 if [ "$(id -u)" = 0 ] && [ "$test_uid" != 0 ]; then

@@ -2,14 +2,31 @@
 # The scripts' choice of path on this host: VELLUMINE_64BIT_ONLY=1 forces the path of hosts that refuse 32-bit code
 # whatever the probe finds, and there the shipped exe runs emulated unless VELLUMINE_NO_EMULATION=1 turns that off;
 # the probe's answer comes with a one-line reason when it is no; the benchmark names its like-for-like pairing,
-# never an emulated one; and the test command prints its summary and fails after a failing tier.
+# never an emulated one; the test command prints its summary and fails after a failing tier; VELLUMINE_USB outside
+# the checkout is refused; the emulation's copies of Wine's loaders follow the installed ones. Nothing is installed:
+# the test command runs with its package step skipped.
+#   scripts_check.sh [noexec]     noexec: only that a build/ on a noexec file system is named as such, on a noexec
+#                                 tmpfs (skipped, exit 77, where mount is not allowed)
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 passed=0 failed=0
 expect() { # what, expected, actual
   if [ "$2" = "$3" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "$1: '$3', expected '$2'"; fi
 }
-kind() { env -u VELLUMINE_RUNS_32BIT -u VELLUMINE_WIN32_WAY -u VELLUMINE_NO_32BIT_WHY "$@" bash -c "source '$root/scripts/host-kind.sh'; echo \"\$VELLUMINE_RUNS_32BIT|\$VELLUMINE_NO_32BIT_WHY|\$VELLUMINE_WIN32_WAY\""; }
+kind() { env -u VELLUMINE_RUNS_32BIT -u VELLUMINE_WIN32_WAY -u VELLUMINE_NO_32BIT_WHY "$@" bash -c "source '${kind_root:-$root}/scripts/host-kind.sh'; echo \"\$VELLUMINE_RUNS_32BIT|\$VELLUMINE_NO_32BIT_WHY|\$VELLUMINE_WIN32_WAY\""; }
+closing() { echo "$passed passed, $failed failed"; [ "$failed" = 0 ]; exit; }
+
+if [ "${1:-}" = noexec ]; then
+  tree=$root/build/noexec-check
+  mkdir -p "$tree/scripts" "$tree/build"
+  cp "$root/scripts/host-kind.sh" "$tree/scripts/"
+  umount "$tree/build" 2>/dev/null
+  mount -t tmpfs -o noexec,size=1m tmpfs "$tree/build" 2>/dev/null || { echo "skipped: cannot mount a tmpfs here"; exit 77; }
+  said=$(kind_root=$tree kind VELLUMINE_64BIT_ONLY=0)
+  umount "$tree/build"
+  expect "a noexec build/" "0|build/ is on a noexec file system|none" "$said"
+  closing
+fi
 
 forced=$(kind VELLUMINE_64BIT_ONLY=1)
 expect "forced path" "0|VELLUMINE_64BIT_ONLY=1 forces the 64-bit-only path|emulated" "$forced"
@@ -26,10 +43,25 @@ bench=$(env -u VELLUMINE_RUNS_32BIT -u VELLUMINE_WIN32_WAY -u VELLUMINE_NO_32BIT
 expect "bench pairing where 32-bit code is refused" \
   "0 bench: our win64 build against NSIS 3.08 amd64-unicode (VELLUMINE_64BIT_ONLY=1 forces the 64-bit-only path)" "$? $bench"
 # A failing tier: the summary still prints, with the failure counted, and the command fails.
-summary=$(PATH="$root/tests/host/failing_tools:$PATH" bash "$root/scripts/test.sh" host 2>&1)
+summary=$(VELLUMINE_SKIP_PACKAGES=1 PATH="$root/tests/host/failing_tools:$PATH" bash "$root/scripts/test.sh" host 2>&1)
 expect "a failing tier: exit and summary" "1 host: failed: the build failed" "$? $(echo "$summary" | grep '^host:')"
 expect "a failing tier: total" "total: 0 passed, 1 failed, 2 skipped" "$(echo "$summary" | tail -1)"
 "$root/scripts/wine-run.sh" win16 x.exe >/dev/null 2>&1
 expect "wine-run refuses an unknown architecture" 2 "$?"
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+said=$(VELLUMINE_USB=/media/stick bash -c "source '$root/scripts/wine-env.sh'" 2>&1)
+expect "VELLUMINE_USB outside the checkout: refused in one line" "1 1" "$? $(echo "$said" | grep -c VELLUMINE_USB)"
+# The emulation's copy of a loader that Debian's Wine has since replaced is made again (qemu-i386 stands in).
+emul=$root/build/emulation-check
+if [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wine64 ]; then
+  rm -rf "$emul"
+  mkdir -p "$emul/qemu/usr/bin" "$emul/lib/wine"
+  printf '#!/bin/sh\n' >"$emul/qemu/usr/bin/qemu-i386"
+  chmod 755 "$emul/qemu/usr/bin/qemu-i386"
+  echo "an older wine64" >"$emul/lib/wine/wine64"
+  printf '#!/bin/sh\n' >"$emul/lib/wine/wine" && chmod 755 "$emul/lib/wine/wine"
+  bash "$root/scripts/wine-emulation.sh" "$emul"
+  cmp -s /usr/lib/wine/wine64 "$emul/lib/wine/wine64" && cmp -s /usr/lib/wine/wine "$emul/lib/wine/wine32-loader"
+  expect "the loader copies follow Wine" "0" "$?"
+  rm -rf "$emul"
+fi
+closing

@@ -10,7 +10,7 @@ and none is served from the kernel's cache. It can lie on purpose, as real stick
     --flip NAME         failing flash: one byte of the file NAME is served changed on reading
     --log FILE          appends one line per fsync ("fsync /path")
     --write-rate BYTES  a slow stick: writes take one second per BYTES
-    --read-rate BYTES   ...and reads one second per BYTES
+    --read-rate BYTES   ...and reads one second per BYTES read
     --fsync-delay SECS  ...and each fsync takes SECS
     --pull-after BYTES  a stick pulled out: once BYTES have been written in all, every read, write, open, create,
                         rename and fsync fails with EIO; removing a folder (a test clearing the last install) puts
@@ -249,8 +249,6 @@ class Medium(Operations):
             return len(data)
 
     def read(self, path, size, offset, fh):
-        if self.args.read_rate:
-            time.sleep(size / self.args.read_rate)
         with self.mutex:
             self.alive()
             out = bytearray(self.node(path).data[offset:offset + size])
@@ -258,7 +256,9 @@ class Medium(Operations):
                 middle = len(self.nodes[path].data) // 2
                 if offset <= middle < offset + len(out):
                     out[middle - offset] ^= 0x20
-            return bytes(out)
+        if self.args.read_rate:  # what the stick reads: the file's bytes, not what was asked past its end
+            time.sleep(len(out) / self.args.read_rate)
+        return bytes(out)
 
     def fsync(self, path, datasync, fh):
         with self.mutex:

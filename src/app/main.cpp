@@ -7,6 +7,7 @@
 #include "app/message_loop.h"
 #include "glyph/glyph_font.h"
 #include "resources/resource_ids.h"
+#include "ui/button_painter.h"
 #include "ui/message_dialog.h"
 #include "ui/texts.h"
 #include "wizard/wizard_dialog.h"
@@ -61,5 +62,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
   RunMessageLoop();
   DestroyWindow(WizardWindow);
   ReleaseGlyphFont();
+  ReleaseNarrowedFonts();
   return 0;
 }

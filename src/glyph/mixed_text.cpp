@@ -25,14 +25,25 @@ SIZE MeasureMixedText(HDC dc, const char *text) {
 void DrawMixedText(HDC dc, int x, int y, const char *text) {
   int length = lstrlenA(text), index = 0;
   int oldMode = SetBkMode(dc, TRANSPARENT);
+  // Glyphs take the text colour, as the letters do, in the brush: the copy turns the sheet's ink (0 bits) into the
+  // text colour, white, and its paper into the background colour, black, and DSPDxax (0xE20746) then gives the
+  // brush where the source is white and leaves the destination where it is black.
+  COLORREF colour = GetTextColor(dc);
+  HBRUSH ink = CreateSolidBrush(colour);
+  HGDIOBJ oldBrush = SelectObject(dc, ink);
   int pen = x;
   MixedChar ch;
   while (NextMixedChar(text, length, &index, &ch)) {
     if (ch.wide) {
       GlyphCell cell = MapGbkToGlyphCell(ch.code);
       const GlyphSheet &sheet = GlyphFont[cell.sheet];
-      if (sheet.context) // before the font is built the pen still advances
-        BitBlt(dc, pen, y, GlyphCellSize, GlyphCellSize, sheet.context, cell.x, cell.y, SRCAND);
+      if (sheet.context) { // before the font is built the pen still advances
+        SetTextColor(dc, RGB(255, 255, 255));
+        COLORREF oldBack = SetBkColor(dc, RGB(0, 0, 0));
+        BitBlt(dc, pen, y, GlyphCellSize, GlyphCellSize, sheet.context, cell.x, cell.y, 0x00E20746);
+        SetBkColor(dc, oldBack);
+        SetTextColor(dc, colour);
+      }
       pen += GlyphCellSize;
     } else {
       const char *c = text + index - 1;
@@ -41,5 +52,7 @@ void DrawMixedText(HDC dc, int x, int y, const char *text) {
       pen += advance;
     }
   }
+  SelectObject(dc, oldBrush);
+  DeleteObject(ink);
   SetBkMode(dc, oldMode);
 }

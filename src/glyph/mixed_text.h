@@ -9,6 +9,7 @@
 SIZE MeasureMixedText(HDC dc, const char *text);
 
 // Draws text with the top-left corner of its first 16x16 cell at (x, y); single-byte characters one pixel lower.
+// Glyphs and letters alike are inked in the context's text colour; their paper leaves the destination as it was.
 // The background mode is transparent while drawing and restored afterwards.
 void DrawMixedText(HDC dc, int x, int y, const char *text);
 

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <string.h>
-#include <zlib.h>
 
 #include "app/globals.h"
 #include "base/bounded_format.h"
@@ -12,6 +11,7 @@
 #include "install/kernel_function.h"
 #include "install/manifest.h"
 #include "install/settings_edit.h"
+#include "store/crc32.h"
 #include "store/payload_store.h"
 #include "store/store_index.h"
 
@@ -89,7 +89,7 @@ Room CheckBeforeInstall() {
       continue; // not carried by this build: the install skips it
     // The index is the build's record of what it carries: an entry it lists that is gone, or one it does not
     // list, is damage; so is one that cannot fit the payload buffer.
-    if (!bytes || !entry || entry->storedSize != size || entry->crc != crc32(0, bytes, static_cast<uInt>(size)) ||
+    if (!bytes || !entry || entry->storedSize != size || entry->crc != Crc32(0, bytes, size) ||
         entry->inflatedSize > static_cast<unsigned long>(PayloadBufferSize))
       return RoomForNone;
     // A settings file too long for the read-back's copy would fail only after every other file was written.

@@ -1,7 +1,8 @@
 #include "store/store_index.h"
 
 #include <string.h>
-#include <zlib.h>
+
+#include "store/crc32.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ int ParseStoreIndex(const unsigned char *data, size_t size, StoreIndexEntry *out
   unsigned long count = ReadLe32(data + 4);
   if (count > static_cast<unsigned long>(capacity) || size != 12 + StoreIndexEntryBytes * count)
     return -1;
-  if (crc32(0, data, static_cast<uInt>(size - 4)) != ReadLe32(data + size - 4))
+  if (Crc32(0, data, size - 4) != ReadLe32(data + size - 4))
     return -1;
   for (unsigned long i = 0; i < count; ++i) {
     const unsigned char *e = data + 8 + StoreIndexEntryBytes * i;

@@ -54,12 +54,12 @@ int ButtonFrameSegments(int l, int t, int r, int b, int isDefault, FrameSegment 
     line(FramePenB, r - i - 1, b - i - 1, l + i, b - i - 1);
   }
   if (isDefault) {
-    line(FramePenBlack, l, b - 1, l, t);
-    line(FramePenBlack, l, t, r - 1, t);
-    line(FramePenBlack, r - 1, t, r - 1, b - 1);
-    line(FramePenBlack, r - 1, b - 1, l, b - 1);
-    line(FramePenBlack, l + 1, b - 2, r - 2, b - 2);
-    line(FramePenBlack, r - 2, b - 2, r - 2, t + 1);
+    line(FramePenText, l, b - 1, l, t);
+    line(FramePenText, l, t, r - 1, t);
+    line(FramePenText, r - 1, t, r - 1, b - 1);
+    line(FramePenText, r - 1, b - 1, l, b - 1);
+    line(FramePenText, l + 1, b - 2, r - 2, b - 2);
+    line(FramePenText, r - 2, b - 2, r - 2, t + 1);
   } else {
     line(FramePenB, l + 1, b - 1, r - 1, b - 1);
     line(FramePenB, r - 1, b - 1, r - 1, t);

@@ -21,8 +21,9 @@ enum ButtonLabelKind {
 const char *ButtonLabel(int id, int wizardPage, ButtonLabelKind *kind);
 
 // The frame as one-pixel line segments, each painting its start point and not its end point. Pen A draws the upper
-// and left edges (dark when pressed, else light), pen B the lower and right ones (light when pressed, else dark).
-enum FramePen { FramePenA, FramePenB, FramePenBlack };
+// and left edges (dark when pressed, else light), pen B the lower and right ones (light when pressed, else dark),
+// the text pen the default button's outer line (in the button text colour: black in the default scheme).
+enum FramePen { FramePenA, FramePenB, FramePenText };
 struct FrameSegment {
   FramePen pen;
   int x0, y0, x1, y1;

@@ -46,7 +46,9 @@ void PaintCheckBox(HWND window, HDC dc) {
   default: GetWindowTextA(window, label, 127); // at most 126 bytes
   }
   SIZE size = MeasureMixedText(dc, label);
+  COLORREF oldText = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   DrawMixedText(dc, g.labelX, g.labelY, label);
+  SetTextColor(dc, oldText);
   if (GetFocus() == window) {
     BoxRect f = CheckBoxFocusRect(g, size.cx, size.cy);
     RECT focus = {f.left, f.top, f.right, f.bottom};

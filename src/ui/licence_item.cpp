@@ -8,7 +8,7 @@
 void DrawLicenceItem(const DRAWITEMSTRUCT *item, HWND dialog) {
   HDC dc = item->hDC;
   int saved = SaveDC(dc);
-  SetTextColor(dc, RGB(0, 0, 0));
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   SetBkColor(dc, GetSysColor(COLOR_WINDOW));
   RECT rc = item->rcItem;
   FillRect(dc, &rc, GetSysColorBrush(COLOR_WINDOW));

@@ -6,7 +6,8 @@
 
 enum { LicenceItemHeight = 23, LicenceItemWidth = 1024, LicenceLineMax = 259, LicenceListLines = 500 };
 
-// Paints one line of the list IDC_LICENCE_LIST of dialog: black on the window colour, never highlighted.
+// Paints one line of the list IDC_LICENCE_LIST of dialog: in the window text colour on the window colour, never
+// highlighted.
 void DrawLicenceItem(const DRAWITEMSTRUCT *item, HWND dialog);
 
 // The measure-item answer: TRUE with the fixed item size for the licence list, FALSE for any other control.

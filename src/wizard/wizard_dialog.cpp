@@ -121,6 +121,11 @@ INT_PTR CALLBACK WizardDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
     return TRUE;
   }
   case WM_MEASUREITEM: return MeasureLicenceItem(reinterpret_cast<MEASUREITEMSTRUCT *>(lParam));
+  case WM_SYSCOLORCHANGE: // a new colour scheme: the common controls hear of it, and everything is painted anew
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      SendMessageA(child, WM_SYSCOLORCHANGE, wParam, lParam);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    return FALSE;
   case WM_QUERYENDSESSION: // a logoff or restart would end the process in the middle of a file
     if (!InstallRunning)
       return FALSE;

@@ -8,8 +8,10 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -475,29 +477,87 @@ TEST(Chooser, ShowsOnlyDirectoriesAndDrivesAndGivesTheDriveLetter) {
   EXPECT_EQ(s.WaitForExit(), 0);
 }
 
+// Whether the glyph font file has ink at (dx, dy) of the cell of the two-byte character at text: the cells are
+// looked up as the file lays them out, 32 across, one bit a pixel, 1 for paper; GB2312 rows 1 to 7 from cell 0,
+// the level-1 hanzi (rows 16 to 55) from cell 658, 94 a row.
+bool FontInk(const char *text, int dx, int dy) {
+  static const std::string font = ReadFileText("Z:" VELLUMINE_SOURCE_DIR "/payload/ChnBmp.bin");
+  int row = static_cast<unsigned char>(text[0]) - 0xA0, pos = static_cast<unsigned char>(text[1]) - 0xA0;
+  int cell = row >= 16 ? 658 + 94 * (row - 16) + pos - 1 : 94 * (row - 1) + pos - 1;
+  size_t bit = (static_cast<size_t>(cell / 32 * 16 + dy) * 512 + cell % 32 * 16 + dx);
+  return !(static_cast<unsigned char>(font[bit / 8]) & (0x80 >> bit % 8));
+}
+
 // How many pixels of the 16x16 cells of text (two-byte characters only), shown at (x, y) of window's client area
 // (centred there when x is negative), differ from the glyph font's own cells for its bytes: ink black, paper
-// anything else. The cells are looked up as the font file lays them out: 32 across, one bit a pixel, 1 for paper;
-// GB2312 rows 1 to 7 from cell 0, the level-1 hanzi (rows 16 to 55) from cell 658, 94 a row.
+// anything else.
 int OffTheFont(HWND window, int x, int y, const std::string &text) {
-  static const std::string font = ReadFileText("Z:" VELLUMINE_SOURCE_DIR "/payload/ChnBmp.bin");
   int width = 0, height = 0, off = 0;
   std::vector<unsigned> pixels = ClientPixels(window, &width, &height);
   if (x < 0) {
     x = (width - 8 * static_cast<int>(text.size())) / 2;
     y = (height - 16) / 2;
   }
-  for (size_t i = 0; i + 1 < text.size(); i += 2, x += 16) {
-    int row = static_cast<unsigned char>(text[i]) - 0xA0, pos = static_cast<unsigned char>(text[i + 1]) - 0xA0;
-    int cell = row >= 16 ? 658 + 94 * (row - 16) + pos - 1 : 94 * (row - 1) + pos - 1;
+  for (size_t i = 0; i + 1 < text.size(); i += 2, x += 16)
     for (int dy = 0; dy < 16; ++dy)
-      for (int dx = 0; dx < 16; ++dx) {
-        size_t bit = (static_cast<size_t>(cell / 32 * 16 + dy) * 512 + cell % 32 * 16 + dx);
-        bool ink = !(static_cast<unsigned char>(font[bit / 8]) & (0x80 >> bit % 8));
-        off += ink != (pixels[static_cast<size_t>(y + dy) * width + x + dx] == 0);
-      }
-  }
+      for (int dx = 0; dx < 16; ++dx)
+        off += FontInk(&text[i], dx, dy) != (pixels[static_cast<size_t>(y + dy) * width + x + dx] == 0);
   return off;
+}
+
+// The two-byte characters of text, and whether each is found, left to right, in what the screen shows of window's
+// client area: at a 16x16 place whose pixels under the font's ink for its bytes are all one colour and under its
+// paper all another. The colours of every glyph found are added to inks and papers.
+struct Found {
+  int glyphs = 0, found = 0;
+  std::set<unsigned> inks, papers;
+};
+Found FindGlyphs(HWND window, const std::string &text) {
+  Found f;
+  int width = 0, height = 0, from = 0;
+  std::vector<unsigned> pixels = ClientPixels(window, &width, &height);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (!(text[i] & 0x80))
+      continue;
+    ++f.glyphs;
+    bool found = false;
+    for (int y = 0; !found && y + 16 <= height; ++y)
+      for (int x = from; !found && x + 16 <= width; ++x) {
+        unsigned ink = 1u << 31, paper = 1u << 31;
+        bool same = true;
+        for (int dy = 0; same && dy < 16; ++dy)
+          for (int dx = 0; same && dx < 16; ++dx) {
+            unsigned &colour = FontInk(&text[i], dx, dy) ? ink : paper;
+            unsigned seen = pixels[static_cast<size_t>(y + dy) * width + x + dx];
+            same = colour == 1u << 31 || colour == seen;
+            colour = seen;
+          }
+        if (same && ink != paper) {
+          found = true;
+          from = x + 16;
+          f.inks.insert(ink);
+          f.papers.insert(paper);
+        }
+      }
+    f.found += found;
+    ++i;
+  }
+  return f;
+}
+
+// WCAG's contrast ratio of two 0xRRGGBB colours.
+double Contrast(unsigned a, unsigned b) {
+  auto luminance = [](unsigned c) {
+    double sum = 0;
+    const double weights[] = {0.0722, 0.7152, 0.2126}; // blue, green, red
+    for (int k = 0; k < 3; ++k) {
+      double v = (c >> (8 * k) & 0xFF) / 255.0;
+      sum += weights[k] * (v <= 0.03928 ? v / 12.92 : pow((v + 0.055) / 1.055, 2.4));
+    }
+    return sum;
+  };
+  double x = luminance(a) + 0.05, y = luminance(b) + 0.05;
+  return x > y ? x / y : y / x;
 }
 
 // Under every ANSI code page (scripts/test.sh runs this again under 932, 936, 949 and 950): the first line of the
@@ -543,6 +603,68 @@ TEST(Locale, ChineseIsPaintedFromTheFontForItsBytes) {
   EXPECT_EQ(OffTheFont(GetDlgItem(message, 1013), -1, -1, SuccessChinese), 0); // centred
   EXPECT_EQ(TakeMessage().english, SuccessEnglish);
   EXPECT_EQ(s.WaitForExit(), 0);
+}
+
+// Under Windows' contrast schemes, in effect when the installer starts (as from logon): every Chinese glyph of the
+// drive page, of the Chinese licence and of a message after Agree/Install is the font's cell for its bytes, inked
+// in the scheme's text colour on the scheme's background, with a contrast of at least 7:1 (WCAG's enhanced level).
+TEST(Scheme, ChineseIsReadableUnderContrastSchemes) {
+  const int Elements[] = {COLOR_WINDOW,       COLOR_WINDOWTEXT, COLOR_BTNFACE,       COLOR_BTNTEXT,
+                          COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW,  COLOR_3DDKSHADOW,    COLOR_3DLIGHT,
+                          COLOR_GRAYTEXT,     COLOR_HIGHLIGHT,  COLOR_HIGHLIGHTTEXT, COLOR_WINDOWFRAME};
+  const int Count = sizeof Elements / sizeof Elements[0];
+  struct Scheme {
+    const char *name;
+    COLORREF colours[Count]; // as Elements
+  } schemes[] = {
+      {"High Contrast Black",
+       {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 255), RGB(255, 255, 255), RGB(128, 128, 128),
+        RGB(255, 255, 255), RGB(192, 192, 192), RGB(63, 242, 63), RGB(26, 235, 255), RGB(0, 0, 0), RGB(255, 255, 255)}},
+      {"High Contrast White",
+       {RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(0, 0, 0), RGB(128, 128, 128),
+        RGB(0, 0, 0), RGB(192, 192, 192), RGB(96, 0, 0), RGB(55, 0, 110), RGB(255, 255, 255), RGB(0, 0, 0)}}};
+  struct Restore { // the scheme the other tests see
+    const int *elements;
+    COLORREF colours[Count];
+    ~Restore() { SetSysColors(Count, elements, colours); }
+  } before = {Elements, {}};
+  for (int i = 0; i < Count; ++i)
+    before.colours[i] = GetSysColor(Elements[i]);
+  auto rgb = [](COLORREF c) { return static_cast<unsigned>(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c)); };
+  for (const Scheme &scheme : schemes) {
+    ASSERT_TRUE(SetSysColors(Count, Elements, scheme.colours)); // for the programs started from now on
+    unsigned text = rgb(scheme.colours[3]), face = rgb(scheme.colours[2]), window = rgb(scheme.colours[0]);
+    auto expectReadable = [&](HWND control, const std::string &label, unsigned ink, unsigned paper) {
+      Found f = FindGlyphs(control, label);
+      EXPECT_EQ(f.found, f.glyphs) << scheme.name << ": " << label;
+      EXPECT_EQ(f.inks, std::set<unsigned>({ink})) << scheme.name << ": " << label;
+      EXPECT_EQ(f.papers, std::set<unsigned>({paper})) << scheme.name << ": " << label;
+      EXPECT_GE(Contrast(ink, paper), 7.0);
+    };
+    std::string shot = std::string("scheme_") + (text ? "black" : "white");
+    ClearInstall("H");
+    InstallerSession s;
+    ASSERT_TRUE(s.Start());
+    s.Focus(IDC_DRIVE_EDIT);
+    Screenshot(s.wizard, (shot + "_drive").c_str());
+    for (int id : {IDC_PATH_LABEL, IDC_BROWSE, IDC_USB_HINT, IDC_NEXT, IDCANCEL, IDC_BRAND_LABEL, IDC_INSTALLER_LABEL})
+      expectReadable(s.Control(id), s.Text(id), text, face);
+    ToLicence(s, "Q");
+    s.Press(IDC_ENGLISH);
+    Screenshot(s.wizard, (shot + "_licence").c_str());
+    std::string licence = ReadFileText("Z:" VELLUMINE_SOURCE_DIR "/payload/LICENSE_cn.txt");
+    expectReadable(s.Control(IDC_LICENCE_LIST), licence.substr(0, licence.find('\r')), text, window);
+    s.Click(IDC_NEXT); // drive Q: has no folder and gets none: the message after Agree/Install comes at once
+    HWND message = WaitForWindow("Quellory Install Message");
+    ASSERT_NE(message, nullptr);
+    Sleep(200);
+    Screenshot(message, (shot + "_message").c_str());
+    expectReadable(GetDlgItem(message, IDC_MSG_TEXT), FolderChinese, text, face);
+    expectReadable(GetDlgItem(message, IDOK), LabelOk, text, face);
+    TakeMessage();
+    s.Click(IDCANCEL);
+    EXPECT_EQ(s.WaitForExit(), 0);
+  }
 }
 
 // A copy of the installer whose glyph font entry is damaged or too long ends with exit code 1 and shows nothing.

@@ -4,7 +4,10 @@
 
 #include "install/preflight.h"
 #include "pack_stream.h"
+#include "store/crc32.h"
 #include "store/store_index.h"
+
+#include <zlib.h>
 
 namespace {
 
@@ -29,6 +32,16 @@ TEST(StoreIndex, RoundTripsAndRefusesEveryDamagedByte) {
   }
   EXPECT_EQ(ParseStoreIndex(index.data(), index.size() - 1, entries, 4), -1);
   EXPECT_EQ(ParseStoreIndex(index.data(), 3, entries, 4), -1);
+}
+
+// The installer's own CRC-32 against zlib's, over every length around its eight-byte steps, and chained.
+TEST(Crc32, IsZlibs) {
+  std::vector<unsigned char> data(100000);
+  for (size_t i = 0; i < data.size(); ++i)
+    data[i] = static_cast<unsigned char>(i * 7919 >> 3);
+  for (size_t length : {0, 1, 7, 8, 9, 15, 16, 17, 100000})
+    EXPECT_EQ(Crc32(0, data.data(), length), crc32(0, data.data(), static_cast<uInt>(length))) << length;
+  EXPECT_EQ(Crc32(Crc32(0, data.data(), 13), data.data() + 13, 999), crc32(0, data.data(), 1012));
 }
 
 TEST(PeakInstallSpace, TemporaryFilesAndReplacedCopies) {

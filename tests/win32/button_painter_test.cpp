@@ -183,6 +183,36 @@ TEST_F(ButtonPainter, BlankLabelsAndOtherControls) {
   EXPECT_EQ(FirstDifference(cut, expected), "");
 }
 
+// A framed label far too wide for its frame is narrowed to 60 % of the font's width, rounded up, no further, and
+// clipped to the inside of the frame: drawn as with that font, and nothing of it outside.
+TEST_F(ButtonPainter, TooWideLabelStopsNarrowingAtTheFloorAndIsClipped) {
+  std::string label(40, 'W');
+  Surface drawn(100, 26), frameOnly(100, 26), expected(100, 26);
+  Paint(drawn, 4242, ODA_DRAWENTIRE, 0, label.c_str());
+  Paint(frameOnly, 4242, ODA_DRAWENTIRE, 0, "");
+  Paint(expected, 4242, ODA_DRAWENTIRE, 0, "");
+  TEXTMETRICA metrics;
+  LOGFONTA shape;
+  GetTextMetricsA(expected.dc, &metrics);
+  GetObjectA(GetCurrentObject(expected.dc, OBJ_FONT), sizeof shape, &shape);
+  shape.lfHeight = metrics.tmHeight;
+  shape.lfWidth = (metrics.tmAveCharWidth * 60 + 99) / 100;
+  HFONT floor = CreateFontIndirectA(&shape);
+  HGDIOBJ old = SelectObject(expected.dc, floor);
+  IntersectClipRect(expected.dc, 4, 3, 96, 23);
+  SetTextColor(expected.dc, GetSysColor(COLOR_BTNTEXT));
+  int width = MeasureMixedText(expected.dc, label.c_str()).cx;
+  EXPECT_GT(width, 92) << "too wide even at the floor";
+  DrawMixedText(expected.dc, (100 - width) / 2, 5, label.c_str());
+  SelectObject(expected.dc, old);
+  DeleteObject(floor);
+  EXPECT_EQ(FirstDifference(drawn, expected), "");
+  for (int y = 0; y < 26; ++y)
+    for (int x = 0; x < 100; ++x)
+      if (x < 4 || x >= 96 || y < 3 || y >= 23)
+        ASSERT_EQ(drawn.At(x, y), frameOnly.At(x, y)) << "outside the frame at " << x << "," << y;
+}
+
 TEST_F(ButtonPainter, ScreenshotOfARowOfButtons) {
   // Back, Agree/Install (default, focused), Cancel, Browse pressed, OK and two labels, on the button face.
   Surface row(600, 80, GetSysColor(COLOR_BTNFACE));

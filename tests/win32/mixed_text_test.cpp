@@ -66,20 +66,24 @@ TEST_F(MixedText, DrawsEachCharacterWhereItBelongs) {
   EXPECT_EQ(FirstDifference(drawn, expected), "");
 }
 
-TEST_F(MixedText, InkIsBlackAndPaperLeavesTheDestination) {
+TEST_F(MixedText, InkIsTheTextColourAndPaperLeavesTheDestination) {
   const COLORREF paper = RGB(200, 100, 50);
-  Surface s(40, 40, paper);
-  DrawMixedText(s.dc, 4, 4, "安");
-  GlyphCell cell = MapGbkToGlyphCell(0xB0B2);
-  int ink = 0;
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x) {
-      bool glyphInk = GetPixel(GlyphFont[cell.sheet].context, cell.x + x, cell.y + y) == RGB(0, 0, 0);
-      EXPECT_EQ(s.At(4 + x, 4 + y), glyphInk ? RGB(0, 0, 0) : paper) << x << "," << y;
-      ink += glyphInk;
-    }
-  EXPECT_GT(ink, 20);
-  EXPECT_EQ(s.At(2, 2), paper);
+  for (COLORREF text : {RGB(0, 0, 0), RGB(255, 255, 0)}) { // as in the default scheme, and a contrast scheme's
+    Surface s(40, 40, paper);
+    SetTextColor(s.dc, text);
+    DrawMixedText(s.dc, 4, 4, "安");
+    GlyphCell cell = MapGbkToGlyphCell(0xB0B2);
+    int ink = 0;
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) {
+        bool glyphInk = GetPixel(GlyphFont[cell.sheet].context, cell.x + x, cell.y + y) == RGB(0, 0, 0);
+        EXPECT_EQ(s.At(4 + x, 4 + y), glyphInk ? text : paper) << x << "," << y;
+        ink += glyphInk;
+      }
+    EXPECT_GT(ink, 20);
+    EXPECT_EQ(s.At(2, 2), paper);
+    EXPECT_EQ(GetTextColor(s.dc), text) << "the text colour is left as it was";
+  }
 }
 
 } // namespace

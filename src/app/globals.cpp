@@ -6,4 +6,6 @@ HWND WizardWindow;
 HICON AppIcon;
 char InstallDir[InstallDirSize];
 int UiLanguage;
+int ScreenDpi = 96;
+int GlyphScale = 1;
 const char *const LanguageNames[4] = {"English", "Chinese(Simplified)", "Chinese(Traditional)", "German"};

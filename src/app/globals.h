@@ -13,6 +13,8 @@ extern HICON AppIcon;
 extern char InstallDir[InstallDirSize]; // drive letter followed by ":\Vellumine"
 extern int UiLanguage;                  // 0 English, 1 Chinese (Simplified), 2 Chinese (Traditional)
 const int DefaultButtonId = 1001;       // the wizard's Next button
+extern int ScreenDpi;                   // the screen's dots per inch, read once at start-up: 96 at 100 %
+extern int GlyphScale;                  // each glyph pixel is a GlyphScale x GlyphScale block (GlyphScaleFor)
 extern const char *const LanguageNames[4];
 
 #endif

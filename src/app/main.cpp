@@ -5,6 +5,7 @@
 
 #include "app/globals.h"
 #include "app/message_loop.h"
+#include "base/dpi_scale.h"
 #include "glyph/glyph_font.h"
 #include "resources/resource_ids.h"
 #include "ui/button_painter.h"
@@ -43,6 +44,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
   }
   HardenProcess();
   SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+  // The display scale, once: the executable declares itself DPI-aware, so Windows stretches nothing of it.
+  HDC screen = GetDC(nullptr);
+  ScreenDpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  GlyphScale = GlyphScaleFor(ScreenDpi);
   AppInstance = instance;
   switch (LoadGlyphFont()) {
   case GlyphFontBuilt: break;

@@ -1,5 +1,7 @@
 #include "glyph/mixed_text.h"
 
+#include "app/globals.h"
+#include "base/dpi_scale.h"
 #include "glyph/glyph_font.h"
 #include "glyph/mixed_walk.h"
 
@@ -14,11 +16,12 @@ int SingleByteWidth(HDC dc, const char *text) {
 } // namespace
 
 SIZE MeasureMixedText(HDC dc, const char *text) {
-  SIZE size = {0, GlyphCellSize};
+  const int cell = GlyphCellSize * GlyphScale;
+  SIZE size = {0, cell};
   int length = lstrlenA(text), index = 0;
   MixedChar ch;
   while (NextMixedChar(text, length, &index, &ch))
-    size.cx += ch.wide ? GlyphCellSize : SingleByteWidth(dc, text + index - 1);
+    size.cx += ch.wide ? cell : SingleByteWidth(dc, text + index - 1);
   return size;
 }
 
@@ -31,24 +34,27 @@ void DrawMixedText(HDC dc, int x, int y, const char *text) {
   COLORREF colour = GetTextColor(dc);
   HBRUSH ink = CreateSolidBrush(colour);
   HGDIOBJ oldBrush = SelectObject(dc, ink);
+  TEXTMETRICA metrics;
+  const int cell = GlyphCellSize * GlyphScale,
+            drop = GetTextMetricsA(dc, &metrics) ? LetterDrop(metrics.tmHeight, ScreenDpi) : GlyphScale;
   int pen = x;
   MixedChar ch;
   while (NextMixedChar(text, length, &index, &ch)) {
     if (ch.wide) {
-      GlyphCell cell = MapGbkToGlyphCell(ch.code);
-      const GlyphSheet &sheet = GlyphFont[cell.sheet];
+      GlyphCell at = MapGbkToGlyphCell(ch.code);
+      const GlyphSheet &sheet = GlyphFont[at.sheet];
       if (sheet.context) { // before the font is built the pen still advances
         SetTextColor(dc, RGB(255, 255, 255));
         COLORREF oldBack = SetBkColor(dc, RGB(0, 0, 0));
-        BitBlt(dc, pen, y, GlyphCellSize, GlyphCellSize, sheet.context, cell.x, cell.y, 0x00E20746);
+        StretchBlt(dc, pen, y, cell, cell, sheet.context, at.x, at.y, GlyphCellSize, GlyphCellSize, 0x00E20746);
         SetBkColor(dc, oldBack);
         SetTextColor(dc, colour);
       }
-      pen += GlyphCellSize;
+      pen += cell;
     } else {
       const char *c = text + index - 1;
       int advance = SingleByteWidth(dc, c);
-      TextOutA(dc, pen, y + 1, c, 1);
+      TextOutA(dc, pen, y + drop, c, 1);
       pen += advance;
     }
   }

@@ -1,6 +1,7 @@
 #include "ui/button_painter.h"
 
 #include "app/globals.h"
+#include "base/dpi_scale.h"
 #include "glyph/mixed_text.h"
 #include "ui/button_layout.h"
 #include "ui/gbk_text.h"
@@ -103,17 +104,18 @@ void DrawButtonItem(const DRAWITEMSTRUCT *item, HWND) {
     FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
     if (layout.framed)
       DrawFrame(dc, rc, selected, item->CtlID == static_cast<UINT>(DefaultButtonId));
-    const int FrameInset = 4; // the frame's two rings, the default button's line, and one pixel of air
+    // The frame's two rings, the default button's line and one pixel of air; the pressed label's shift: at 100 %.
+    const int inset = ScaledToDpi(4, ScreenDpi), ring = ScaledToDpi(3, ScreenDpi);
     int saved = SaveDC(dc);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    if (layout.framed && !NarrowToFit(dc, label, rc.right - rc.left - 2 * FrameInset))
-      IntersectClipRect(dc, rc.left + FrameInset, rc.top + 3, rc.right - FrameInset, rc.bottom - 3);
+    if (layout.framed && !NarrowToFit(dc, label, rc.right - rc.left - 2 * inset))
+      IntersectClipRect(dc, rc.left + inset, rc.top + ring, rc.right - inset, rc.bottom - ring);
     SIZE size = MeasureMixedText(dc, label);
     int x = layout.centred ? rc.left + (rc.right - rc.left - size.cx) / 2 : rc.left;
     int y = rc.top + (rc.bottom - rc.top - size.cy) / 2;
     if (selected) {
-      x += 2;
-      y += 1;
+      x += ScaledToDpi(2, ScreenDpi);
+      y += ScaledToDpi(1, ScreenDpi);
     }
     DrawMixedText(dc, x, y, label);
     RestoreDC(dc, saved);

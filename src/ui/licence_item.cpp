@@ -1,5 +1,7 @@
 #include "ui/licence_item.h"
 
+#include "app/globals.h"
+#include "base/dpi_scale.h"
 #include "glyph/mixed_text.h"
 #include "glyph/mixed_walk.h"
 #include "resources/resource_ids.h"
@@ -16,7 +18,8 @@ void DrawLicenceItem(const DRAWITEMSTRUCT *item, HWND dialog) {
   // The line's GBK bytes as they were added, never read back through the system's code page.
   const char *text = reinterpret_cast<const char *>(item->itemData);
   if (count > 0 && item->itemID < static_cast<UINT>(count) && text) {
-    InflateRect(&rc, -2, -2);
+    int margin = ScaledToDpi(2, ScreenDpi);
+    InflateRect(&rc, -margin, -margin);
     DrawMixedText(dc, rc.left, rc.top, text);
   }
   RestoreDC(dc, saved);
@@ -26,7 +29,7 @@ BOOL MeasureLicenceItem(MEASUREITEMSTRUCT *item) {
   if (item->CtlID != IDC_LICENCE_LIST)
     return FALSE;
   item->itemWidth = LicenceItemWidth;
-  item->itemHeight = LicenceItemHeight;
+  item->itemHeight = static_cast<UINT>(ScaledToDpi(LicenceItemHeight, ScreenDpi));
   return TRUE;
 }
 

@@ -4,6 +4,7 @@
 // The Chinese licence list: an owner-drawn list box of fixed-height lines painted from the glyph font.
 #include <windows.h>
 
+// The item height and the text's inset of 2 are at 100 % and grow with the display scale (ScaledToDpi).
 enum { LicenceItemHeight = 23, LicenceItemWidth = 1024, LicenceLineMax = 259, LicenceListLines = 500 };
 
 // Paints one line of the list IDC_LICENCE_LIST of dialog: in the window text colour on the window colour, never

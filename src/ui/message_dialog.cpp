@@ -1,6 +1,7 @@
 #include "ui/message_dialog.h"
 
 #include "app/globals.h"
+#include "base/dpi_scale.h"
 #include "glyph/mixed_text.h"
 #include "resources/resource_ids.h"
 #include "ui/button_painter.h"
@@ -40,9 +41,10 @@ MessageLayoutInput MeasureMessageLayout(HWND dialog, const char *chinese, const 
     in.buttonWidth = br.right;
     in.buttonHeight = br.bottom;
   } else {
-    in.buttonWidth = 82;
-    in.buttonHeight = 12;
+    in.buttonWidth = ScaledToDpi(82, ScreenDpi);
+    in.buttonHeight = ScaledToDpi(12, ScreenDpi);
   }
+  in.dpi = ScreenDpi;
   in.frameWidth = GetSystemMetrics(SM_CXDLGFRAME);
   in.captionHeight = GetSystemMetrics(SM_CYCAPTION);
   in.screenWidth = GetSystemMetrics(SM_CXSCREEN);

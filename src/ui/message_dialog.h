@@ -16,7 +16,7 @@ int ShowMessageDialog(const char *chineseText, const char *englishText, int butt
 #include "ui/message_layout.h"
 
 // What the layout is computed from: the texts measured in the dialog's context, the first button's size (82 x 12
-// when the dialog has none) and the system metrics.
+// at 100 % when the dialog has none), the system metrics and the screen's DPI.
 MessageLayoutInput MeasureMessageLayout(HWND dialog, const char *chinese, const char *english, int buttons);
 
 INT_PTR CALLBACK MessageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,5 +1,7 @@
 #include "ui/message_layout.h"
 
+#include "base/dpi_scale.h"
+
 MessageLayout ComputeMessageLayout(const MessageLayoutInput &in) {
   MessageLayout out = {};
   int bw = in.buttonWidth, bh = in.buttonHeight, ch = in.chineseHeight;
@@ -27,7 +29,7 @@ MessageLayout ComputeMessageLayout(const MessageLayoutInput &in) {
   }
   out.chineseTop = (2 * ch) / 3;
   out.chineseHeight = 3 * ch;
-  out.englishTop = 3 * ch + (2 * ch) / 3 + 5;
+  out.englishTop = 3 * ch + (2 * ch) / 3 + ScaledToDpi(5, in.dpi);
   out.englishHeight = 2 * in.englishHeight;
   return out;
 }

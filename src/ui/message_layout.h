@@ -12,6 +12,7 @@ struct MessageLayoutInput {
   int buttonWidth, buttonHeight;   // the client size of the set's first button
   int frameWidth, captionHeight;   // SM_CXDLGFRAME, SM_CYCAPTION
   int screenWidth, screenHeight;   // SM_CXSCREEN, SM_CYSCREEN
+  int dpi;                         // the screen's dots per inch: the gap between the lines grows with it
 };
 
 struct MessageLayout {

@@ -1,6 +1,7 @@
 #include "wizard/wizard_dialog.h"
 
 #include "app/globals.h"
+#include "base/dpi_scale.h"
 #include "resources/resource_ids.h"
 #include "ui/button_painter.h"
 #include "ui/check_box.h"
@@ -19,12 +20,12 @@ void NarrowDriveField(HWND window) {
   HWND field = GetDlgItem(window, IDC_DRIVE_EDIT);
   RECT rect;
   GetWindowRect(field, &rect);
-  int height = rect.bottom - rect.top;
-  SetWindowPos(field, nullptr, 0, 0, height + 4, height, SWP_NOMOVE | SWP_NOZORDER);
+  int height = rect.bottom - rect.top, margin = ScaledToDpi(1, ScreenDpi);
+  SetWindowPos(field, nullptr, 0, 0, height + ScaledToDpi(4, ScreenDpi), height, SWP_NOMOVE | SWP_NOZORDER);
   LONG style = GetWindowLongA(field, GWL_STYLE);
   SetWindowLongA(field, GWL_STYLE, (style & ~ES_AUTOHSCROLL) | ES_UPPERCASE);
   // The font's default margins leave no room for the letter in a field this narrow.
-  SendMessageA(field, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, 1));
+  SendMessageA(field, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
 }
 
 void FillLanguages(HWND window) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/dpi_scale.h"
 #include "glyph/glyph_cell.h"
 
 namespace {
@@ -53,6 +54,17 @@ TEST(GlyphCell, Gb2312CodesFollowTheClosedForms) {
       ASSERT_EQ(cell.y, 16 * ((n / 32) % 59)) << std::hex << code;
       ASSERT_EQ(cell.x, 16 * (n % 32)) << std::hex << code;
     }
+}
+
+// Glyphs grow by whole pixels, the nearest to DPI / 96 with a half rounding down; a letter's drop below its glyph
+// row is one pixel at 100 %, two at 200 %, and at 150 % keeps the letters' middle against a glyph row of 16 pixels.
+TEST(DisplayScale, GlyphScaleAndLetterDrop) {
+  const int scales[][2] = {{72, 1}, {96, 1}, {120, 1}, {144, 1}, {145, 2}, {192, 2}, {240, 2}, {241, 3}, {288, 3}};
+  for (const auto &c : scales)
+    EXPECT_EQ(GlyphScaleFor(c[0]), c[1]) << c[0];
+  const int drops[][3] = {{13, 96, 1}, {30, 96, 1}, {26, 192, 2}, {20, 144, -2}}; // font height, dpi, drop
+  for (const auto &c : drops)
+    EXPECT_EQ(LetterDrop(c[0], c[1]), c[2]) << c[0] << " at " << c[1];
 }
 
 } // namespace

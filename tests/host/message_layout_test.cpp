@@ -18,6 +18,7 @@ MessageLayoutInput WorkedExample(int buttons) {
   in.captionHeight = 19;
   in.screenWidth = 1024;
   in.screenHeight = 768;
+  in.dpi = 96;
   return in;
 }
 
@@ -65,6 +66,10 @@ TEST(MessageLayout, MarginsAndEmptyEnglish) {
   in.chineseBytes = 81; // no side margin from 81 bytes on
   EXPECT_EQ(ComputeMessageLayout(in).contentWidth, 200 + 6);
   EXPECT_EQ(ComputeMessageLayout(in).width, 220) << "the minimum width governs";
+  // The measured sizes grow with the display scale by themselves; the gap between the lines is the layout's own.
+  MessageLayoutInput scaled = WorkedExample(0);
+  scaled.dpi = 192;
+  EXPECT_EQ(ComputeMessageLayout(scaled).englishTop, 63 + 5) << "the 5-pixel gap is 10 at 200 %";
 }
 
 } // namespace

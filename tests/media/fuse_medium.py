@@ -13,8 +13,8 @@ and none is served from the kernel's cache. It can lie on purpose, as real stick
     --read-rate BYTES   ...and reads one second per BYTES read
     --fsync-delay SECS  ...and each fsync takes SECS
     --pull-after BYTES  a stick pulled out: once BYTES have been written in all, every read, write, open, create,
-                        rename and fsync fails with EIO; removing a folder (a test clearing the last install) puts
-                        the stick back
+                        rename and fsync fails with EIO; removing a folder (a test clearing the last install), or
+                        trying to, puts the stick back
     --owner UID         owner of the root folder (the unprivileged user Wine runs as)
     --cache-rate BYTES  a write-caching stick ("Better performance"): writes return at once, and a flush takes one
                         second per BYTES that it writes: the file's since its last flush, or everything, for the root
@@ -182,11 +182,11 @@ class Medium(Operations):
 
     def rmdir(self, path):
         with self.mutex:
+            self.written = 0  # put back in
             if self.tree.children(path):
                 raise FuseOSError(errno.ENOTEMPTY)
             self.node(path)
             self.change("remove", path)
-            self.written = 0  # put back in
             return 0
 
     def unlink(self, path):

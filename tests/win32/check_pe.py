@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The shipped VellumineSetup.exe's hardening, read from the Linux side (so also where it cannot run): its machine
 type, a GUI subsystem, ASLR with a real relocation table, DEP, no build time in the header, imports from system
-DLLs only, the asInvoker manifest, and the version details in English and Chinese (Simplified).
+DLLs only, the asInvoker and DPI-aware manifest, and the version details in English and Chinese (Simplified).
     check_pe.py EXE i386|amd64 VERSION"""
 import sys
 
@@ -68,6 +68,7 @@ def failures(path, machine, version):
             data = kind.directory.entries[0].directory.entries[0].data.struct
             manifest = pe.get_data(data.OffsetToData, data.Size)
     checks.append((b'requestedExecutionLevel level="asInvoker"' in manifest, "no asInvoker manifest"))
+    checks.append((b'2005/WindowsSettings">true</dpiAware>' in manifest, "no system DPI awareness in the manifest"))
     problems, found = version_failures(pe, version)
     for block in sorted(found):
         print("version block %s: %s" % (block, "; ".join("%s=%s" % kv for kv in sorted(found[block].items()))))

@@ -67,6 +67,7 @@ TEST(PeHardening, HeadersImportsAndManifest) {
   const char *text = static_cast<const char *>(LockResource(LoadResource(image, manifest)));
   std::string xml(text, SizeofResource(image, manifest));
   EXPECT_NE(xml.find("requestedExecutionLevel level=\"asInvoker\""), std::string::npos);
+  EXPECT_NE(xml.find("2005/WindowsSettings\">true</dpiAware>"), std::string::npos) << "aware of the system DPI";
   EXPECT_NE(xml.find(sizeof(void *) == 8 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"x86\""),
             std::string::npos);
   FreeLibrary(image);

@@ -48,7 +48,8 @@ else()
 endif()
 add_custom_command(OUTPUT ${store_dir}/payload.rc
   COMMAND ${CMAKE_COMMAND} -E make_directory ${store_dir}
-  COMMAND ${tools_dir}/packer --zopfli ${VELLUMINE_ZOPFLI_ITERATIONS} ${packer_maker} ${store_dir} ${store_dir}/payload.rc
+  COMMAND ${tools_dir}/packer --zopfli ${VELLUMINE_ZOPFLI_ITERATIONS} --cache ${CMAKE_BINARY_DIR}/../pack-cache
+          ${packer_maker} ${store_dir} ${store_dir}/payload.rc
           ${packer_sources}
   DEPENDS host_tools ${tools_dir}/packer ${packer_inputs} ${authored} ${CMAKE_SOURCE_DIR}/src/install/manifest.def
   COMMENT "Packing the payload store")

@@ -15,7 +15,7 @@ case $(realpath -m "$VELLUMINE_USB")/ in
   "$root"/?*/?*) ;;
   *) echo "wine-env: VELLUMINE_USB must be a folder inside the checkout ($root), not $VELLUMINE_USB" >&2; return 1 ;;
 esac
-mkdir -p "$VELLUMINE_USB" "$(dirname "$VELLUMINE_USB")/H" "$root/build/wine-home"
+mkdir -p "$VELLUMINE_USB" "$(dirname "$VELLUMINE_USB")/H" "$root/build/wine-home/tmp"
 wine_env_xvfb_pid=""
 
 wine() { "$root/scripts/wine-run.sh" "$VELLUMINE_WINE_ARCH" "$@"; }
@@ -58,7 +58,7 @@ wine_env_start() {
   fi
   if [ -z "${DISPLAY:-}" ] || ! xdpyinfo -display "${DISPLAY}" >/dev/null 2>&1; then
     local fifo num
-    fifo=$(mktemp -u)
+    fifo=$(mktemp -u "$root/build/xvfb.XXXXXX")
     mkfifo "$fifo"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     wine_env_xvfb_pid=$!

@@ -27,6 +27,9 @@ export WINEPREFIX=${WINEPREFIX:-$default_prefix} WINEARCH=$arch VELLUMINE_WINE_A
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 # The fonts Wine sees are the project's choice, not whatever the host has (scripts/fonts.conf); their cache is ours.
 export FONTCONFIG_FILE=$root/scripts/fonts.conf XDG_CACHE_HOME=$root/build/wine-home/.cache
+# The wineserver's socket folders too (Debian's Wine makes them in TMPDIR), where the socket's path stays short
+# enough for a Unix socket.
+[ ${#root} -gt 60 ] || export TMPDIR=$root/build/wine-home/tmp
 
 test_uid=${VELLUMINE_TEST_UID:-65534}
 if [ "$(id -u)" = 0 ] && [ "$test_uid" != 0 ]; then

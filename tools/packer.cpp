@@ -1,12 +1,14 @@
 // Packs the installed files into the payload store: one zlib stream per manifest row that the store carries, and
 // the resource script that links them in as entries of type "TEXT" under their identifiers.
 //
-//   packer [--zopfli N] [--maker DIR] OUTDIR RCFILE OURS [STANDINS]
+//   packer [--zopfli N] [--maker DIR] [--cache DIR] OUTDIR RCFILE OURS [STANDINS]
 //
 // Each file is taken from the first folder that holds it under exactly its manifest name: with --maker, the
 // maker's folder and then ours (payload/), and nothing else, so that a missing or misnamed file of the maker's is
 // a build error and never a stand-in; without it, ours and then the stand-ins. With --zopfli N (N > 0) the streams
-// come from zopfli with N iterations: about 3 % smaller, slower to pack.
+// come from zopfli with N iterations: about 3 % smaller, slower to pack. With --cache, a stream packed before from
+// the very same bytes (kept there beside it, and compared whole) is taken again: the 32-bit and the 64-bit build
+// pack the payload once.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -41,7 +43,7 @@ bool Holds(const std::string &dir, const char *name, std::vector<std::string> &n
 
 int main(int argc, char **argv) {
   int zopfliIterations = 0;
-  const char *maker = nullptr;
+  const char *maker = nullptr, *cache = nullptr;
   for (; argc > 2 && argv[1][0] == '-'; argv += 2, argc -= 2) {
     std::string option = argv[1];
     if (option == "--zopfli") {
@@ -52,12 +54,14 @@ int main(int argc, char **argv) {
       }
     } else if (option == "--maker") {
       maker = argv[2];
+    } else if (option == "--cache") {
+      cache = argv[2];
     } else {
       break;
     }
   }
   if (argc < 4 || argc > 5) {
-    std::fprintf(stderr, "usage: %s [--zopfli N] [--maker DIR] OUTDIR RCFILE OURS [STANDINS]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [--zopfli N] [--maker DIR] [--cache DIR] OUTDIR RCFILE OURS [STANDINS]\n", argv[0]);
     return 2;
   }
   std::vector<std::string> dirs;
@@ -103,9 +107,21 @@ int main(int argc, char **argv) {
                    source.c_str(), data.size(), static_cast<int>(SettingsFileLimit));
       return 1;
     }
-    if (!PackStream(data, stream, zopfliIterations)) {
-      std::fprintf(stderr, "packer: cannot compress %s\n", row.destination);
-      return 1;
+    std::string cached =
+        cache ? std::string(cache) + "/" + std::to_string(row.id) + "-" + std::to_string(zopfliIterations) : "";
+    std::vector<unsigned char> before;
+    if (!cache || !ReadFileBytes(cached + ".in", before) || before != data || !ReadFileBytes(cached + ".z", stream)) {
+      if (!PackStream(data, stream, zopfliIterations)) {
+        std::fprintf(stderr, "packer: cannot compress %s\n", row.destination);
+        return 1;
+      }
+      if (cache) { // the bytes last, so that an interrupted write is never taken for a whole one
+        std::error_code error;
+        std::filesystem::create_directories(cache, error);
+        std::filesystem::remove(cached + ".in", error);
+        if (WriteFileBytes(cached + ".z", stream))
+          WriteFileBytes(cached + ".in", data);
+      }
     }
     std::string out = outDir + "/" + std::to_string(row.id) + ".z";
     if (!WriteFileBytes(out, stream)) {

@@ -4,7 +4,7 @@
 set -eu
 built=${1:?the VellumineSetup.exe to compare}
 root=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d /tmp/vellumine-repro.XXXXXX)
+work=$(mktemp -d "$root/build/repro.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 tar -C "$root" --exclude=./build --exclude=./.git -cf - . | tar -C "$work" -xf -
 cmake -S "$work" -B "$work/out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$work/cmake/mingw-i686.cmake" \

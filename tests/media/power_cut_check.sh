@@ -9,8 +9,9 @@
 # or, batched, the root twice and nothing else.
 # The medium records both installs; tests/media/power_cut.py then replays them and cuts the power after every
 # operation, both ways. Checked: no installed name ever holds a torn file; pulled right after the reinstall, the
-# medium holds the whole install with the second language and every attribute; and at three of the cuts the
-# installer, run again on what survived, succeeds with the right tree and nothing left over.
+# medium holds the whole install with the second language and every attribute; and at three of the cuts (through
+# the exe, at the first) the installer, run again on what survived, succeeds with the right tree and nothing left
+# over.
 # Needs root and /dev/fuse (scripts/test.sh runs it so); otherwise it is skipped (exit 77).
 set -u
 build=${1:?the build folder}
@@ -60,6 +61,8 @@ flushes=(32 1)
   --pulled "$work/pulled" --cuts "$work/cuts" --flushes "${flushes[@]}" || fail=1
 whole "$(basename "$work")/pulled" 2 "pulled right after the reinstall's success"
 for cut in "$work"/cuts/*; do
+  # Through the exe once (each run waits the wizard's five seconds); in-process at every cut.
+  [ -n "$way" ] || [ "$(basename "$cut")" = 1 ] || continue
   medium --image "$cut"
   install 1 "installing again after cut $(basename "$cut")"
   whole "$(basename "$work")/medium" 1 "installed again after cut $(basename "$cut")"

@@ -166,7 +166,7 @@ void SetIndexedSize(Bytes &index, unsigned long id, unsigned long inflated) {
 
 TEST_F(InstallSequence, DamagedInstallerWritesNothing) {
   std::vector<StoreEntry> lateByte = OwnStore(), noIndex = OwnStore(), badIndex = OwnStore(), stripped = OwnStore(),
-                          oversized = OwnStore();
+                          oversized = OwnStore(), longSettings = OwnStore();
   for (StoreEntry &e : lateByte)
     if (e.id == 109 && std::string(e.type) == "TEXT")
       e.data[e.data.size() / 2] ^= 0x01; // the application, extracted last
@@ -176,13 +176,18 @@ TEST_F(InstallSequence, DamagedInstallerWritesNothing) {
     if (stripped[i].id == 109)
       stripped.erase(stripped.begin() + static_cast<long>(i)); // the application's entry removed, the index kept
   SetIndexedSize(oversized.back().data, 208, PayloadBufferSize + 1UL);
+  SetIndexedSize(longSettings.back().data, 120, SettingsFileLimit + 1UL); // too long to be read back whole
   struct Case {
     const char *module;
     std::vector<StoreEntry> *store;
     int result;
-  } cases[] = {{"store_intact", nullptr, 1},           {"store_late_byte", &lateByte, 0},
-               {"store_no_index", &noIndex, 0},        {"store_bad_index", &badIndex, 0},
-               {"store_stripped_entry", &stripped, 0}, {"store_oversized", &oversized, 0}};
+  } cases[] = {{"store_intact", nullptr, 1},
+               {"store_late_byte", &lateByte, 0},
+               {"store_no_index", &noIndex, 0},
+               {"store_bad_index", &badIndex, 0},
+               {"store_stripped_entry", &stripped, 0},
+               {"store_oversized", &oversized, 0},
+               {"store_long_settings", &longSettings, 0}};
   std::vector<StoreEntry> intact = OwnStore();
   cases[0].store = &intact;
   for (Case &c : cases) {

@@ -9,7 +9,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev zlib1g-dev libjpeg-dev libgtest-dev googletest libzopfli-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine wine64 xvfb x11-apps x11-utils imagemagick attr unifont fonts-dejavu-core fonts-dejavu-extra python3-pefile
+  wine wine64 xvfb x11-apps x11-utils imagemagick attr unifont fonts-liberation python3-pefile
   fuse3 python3-fusepy osslsigncode openssl locales
 )
 # Wine's 32-bit side wherever the shipped exe runs, natively or emulated (qemu-user itself comes from

@@ -118,6 +118,17 @@ TEST_F(InstallSequence, HeldFontFileFailsWithTheBarAt25) {
   EXPECT_EQ(Text(ReadWholeFile(dir + "\\QuorbixUI.ini")),
             Text(SourceFile("payload/QuorbixUI.ini")) + "\r\n[Config]\r\nUILanguage=2\r\n\r\n")
       << "rewritten whole, with this install's language";
+  // Batched (as on FAT), every file is written before the renames, and the font's fails: the names before it keep
+  // their new files, and every other temporary file goes.
+  InstallFlushWay = FlushWayBatched;
+  held = CreateFileA(font.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(Install(dir, 0), 0);
+  CloseHandle(held);
+  InstallFlushWay = FlushWayByFileSystem;
+  EXPECT_EQ(Positions, std::vector<int>({10, 20, 25, 45, 75, 90}));
+  EXPECT_TRUE(ReadWholeFile(font) == SourceFile("payload/ChnBmp.bin"));
+  EXPECT_NE(Text(ReadWholeFile(dir + "\\QuorbixUI.ini")).find("UILanguage=0"), std::string::npos);
+  EXPECT_TRUE(FilesIn(dir, "*.vel~").empty());
 }
 
 // Drives that scripts/test.sh maps when it can mount a tmpfs: F: holds 64 KiB, G: is mounted read-only.

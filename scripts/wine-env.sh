@@ -4,6 +4,8 @@
 #   wine_env_start ARCH   ARCH win32 or win64 (default: win32, natively or emulated, unless neither works here)
 #                         exports DISPLAY, WINEPREFIX, VELLUMINE_WINE_ARCH and VELLUMINE_USB (the folder behind E:)
 #   wine_env_stop_prefix  ends the current prefix's wineserver; wine_env_stop ends that and the Xvfb
+#   wine_env_serve        starts the current prefix's server and services (again), on DISPLAY
+#   wine_env_xvfb SIZE    starts another Xvfb
 #   wine ARGS...          runs a Windows program in the current prefix (a function: scripts/wine-run.sh)
 #   hand_over PATHS...    gives paths to the unprivileged test user that Wine runs as
 
@@ -57,15 +59,9 @@ wine_env_start() {
     export WINEPREFIX=$root/build/wineprefix
   fi
   if [ -z "${DISPLAY:-}" ] || ! xdpyinfo -display "${DISPLAY}" >/dev/null 2>&1; then
-    local fifo num
-    fifo=$(mktemp -u "$root/build/xvfb.XXXXXX")
-    mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-    wine_env_xvfb_pid=$!
-    read -r -t 20 num <"$fifo" || num=""
-    rm -f "$fifo"
-    [ -n "$num" ] || { echo "wine-env: Xvfb did not start" >&2; return 1; }
-    export DISPLAY=":$num"
+    wine_env_xvfb 1024x768x24 || return 1
+    wine_env_xvfb_pid=$xvfb_pid
+    export DISPLAY=$xvfb_display
   fi
   mkdir -p "$WINEPREFIX"
   # A display of the caller's own (scripts/run.sh on a desktop, as root): the test user gets its cookie.
@@ -83,10 +79,28 @@ wine_env_start() {
   fi
   wine_env_map e "$VELLUMINE_USB"
   wine_env_map h "$(dirname "$VELLUMINE_USB")/H" # a second USB drive, for the end-to-end tests
-  # Keep the wineserver and Wine's own services running for the whole run, started here with their output going
-  # nowhere: services started by a later program would hold that program's output pipe open.
+  wine_env_serve
+}
+
+# Keeps the wineserver and Wine's own services running for the whole run, started here with their output going
+# nowhere: services started by a later program would hold that program's output pipe open.
+wine_env_serve() {
   wine wineserver -p >/dev/null 2>&1 </dev/null || true
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+# Starts an Xvfb with a screen of the given size (WIDTHxHEIGHTxDEPTH): xvfb_display is its display, xvfb_pid its
+# process.
+wine_env_xvfb() {
+  local fifo number
+  fifo=$(mktemp -u "$root/build/xvfb.XXXXXX")
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  read -r -t 20 number <"$fifo" || number=""
+  rm -f "$fifo"
+  [ -n "$number" ] || { echo "wine-env: Xvfb did not start" >&2; return 1; }
+  xvfb_display=":$number"
 }
 
 # Maps a drive letter of the current prefix to a folder.

@@ -7,28 +7,19 @@ set -u
 dpi=${1:?the DPI} program=${2:?a program}
 shift 2
 root=$(cd "$(dirname "$0")/../.." && pwd)
-wine() { "$root/scripts/wine-run.sh" "${VELLUMINE_WINE_ARCH:-win32}" "$@"; }
-serve() { # the display: the server and Wine's services, with their output going nowhere
-  wine wineserver -k >/dev/null 2>&1
+source "$root/scripts/wine-env.sh"
+restart() { # DPI, display
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  wine_env_stop_prefix
   wine wineserver -w >/dev/null 2>&1
-  DISPLAY=$1 wine wineserver -p >/dev/null 2>&1 </dev/null
-  DISPLAY=$1 wine cmd /c exit >/dev/null 2>&1 </dev/null
+  DISPLAY=$2 wine_env_serve
 }
-scale() { wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
 
-fifo=$(mktemp -u "$root/build/xvfb.XXXXXX")
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 2560x1600x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-xvfb=$!
-read -r -t 20 number <"$fifo" || number=""
-rm -f "$fifo"
-[ -n "$number" ] || { echo "at_display_scale: Xvfb did not start"; exit 1; }
+wine_env_xvfb 2560x1600x24 || exit 1
 tests_display=$DISPLAY
-scale "$dpi"
-serve ":$number"
-DISPLAY=:$number wine "$program" "$@"
+restart "$dpi" "$xvfb_display"
+DISPLAY=$xvfb_display wine "$program" "$@"
 status=$?
-scale 96
-serve "$tests_display"
-kill "$xvfb" 2>/dev/null
+restart 96 "$tests_display"
+kill "$xvfb_pid" 2>/dev/null
 exit $status

@@ -233,11 +233,13 @@ void InstallWith(int language, bool byReturnInLicence, bool pointerOutside) {
   ExpectPage(s, 2);
   RECT wizard;
   GetWindowRect(s.wizard, &wizard);
-  if (pointerOutside)
-    SetCursorPos(wizard.right + 40, wizard.bottom + 40);
-  else
-    SetCursorPos(wizard.left + 30, wizard.top + 60);
-  s.Settle(); // under Wine the wizard hears of the move from the X server: not after it moves the pointer itself
+  POINT from = pointerOutside ? POINT{wizard.right + 40, wizard.bottom + 40} : POINT{wizard.left + 30, wizard.top + 60};
+  SetCursorPos(from.x, from.y);
+  // Under Wine the move reaches the X server, and the wizard, in its own time: wait until it has.
+  POINT at = {};
+  for (int i = 0; i < 80 && GetCursorPos(&at) && (at.x != from.x || at.y != from.y); ++i)
+    Sleep(25);
+  s.Settle();
   DWORD started = GetTickCount();
   if (byReturnInLicence) {
     s.Focus(IDC_LICENCE_EDIT);
@@ -249,14 +251,13 @@ void InstallWith(int language, bool byReturnInLicence, bool pointerOutside) {
   DWORD elapsed = GetTickCount() - started;
   ASSERT_NE(message, nullptr);
   EXPECT_GE(elapsed, 4000u) << "the busy state lasts at least four whole seconds";
-  POINT pointer;
-  GetCursorPos(&pointer);
-  if (pointerOutside) {
-    EXPECT_EQ(pointer.x, wizard.left + (wizard.right - wizard.left) / 2);
-    EXPECT_EQ(pointer.y, wizard.top + (wizard.bottom - wizard.top) / 2);
-  } else {
-    EXPECT_EQ(pointer.x, wizard.left + 30);
-  }
+  POINT pointer,
+      centre = {wizard.left + (wizard.right - wizard.left) / 2, wizard.top + (wizard.bottom - wizard.top) / 2};
+  POINT expected = pointerOutside ? centre : from;
+  for (int i = 0; i < 40 && GetCursorPos(&pointer) && (pointer.x != expected.x || pointer.y != expected.y); ++i)
+    Sleep(25); // the wizard's move, too, reaches this process in its own time
+  EXPECT_EQ(pointer.x, expected.x) << "pointer outside: " << pointerOutside;
+  EXPECT_EQ(pointer.y, expected.y);
   EXPECT_FALSE(s.Visible(IDC_NEXT));
   EXPECT_FALSE(s.Visible(IDCANCEL));
   EXPECT_TRUE(s.Visible(IDC_PROGRESS));

@@ -27,9 +27,10 @@ class Node:
         self.times = [now, now, now]
 
     def holding(self, data):
-        """A copy of this entry holding data, all of it on the medium."""
+        """A copy of this entry holding data (bytes, shared, never changed), all of it on the medium."""
         n = copy.copy(self)
-        n.data, n.flushed, n.unflushed = bytearray(data), bytes(data), 0
+        n.data = n.flushed = bytes(data)
+        n.unflushed = 0
         n.xattrs, n.times = dict(self.xattrs), list(self.times)
         return n
 
@@ -38,6 +39,8 @@ class Tree:
     def __init__(self, owner=0, nodes=None):
         self.nodes = nodes or {"/": Node(stat.S_IFDIR | 0o755, owner, owner)}
         self.durable = {p: n.holding(n.data) for p, n in self.nodes.items()}  # the entries a pull would keep
+        for n in self.nodes.values():
+            n.data, n.flushed = bytearray(n.data), bytes(n.data)
 
     def node(self, path):
         return self.nodes.get(path)
@@ -92,7 +95,7 @@ class Tree:
         for m in synced.values():
             m.flushed, m.unflushed = bytes(m.data), 0
         if path == "/":
-            self.durable = {p: m.holding(m.data) for p, m in self.nodes.items()}
+            self.durable = {p: m.holding(m.flushed) for p, m in self.nodes.items()}
         else:
             self.durable[path] = n.holding(n.flushed)
             up = os.path.dirname(path)
@@ -109,4 +112,4 @@ class Tree:
                            for p, n in self.nodes.items()})
 
     def after_pull(self):
-        return Tree(nodes={p: n.holding(n.data) for p, n in self.durable.items()})
+        return Tree(nodes={p: n.holding(n.flushed) for p, n in self.durable.items()})

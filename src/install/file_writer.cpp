@@ -69,13 +69,18 @@ int TemporaryName(const char *path, char *temporary) {
 // read-only and hidden, all but read-only from creation. A temporary file that an interrupted install left is
 // replaced. Removed again on any failure.
 int WriteTemporary(const char *path, const char *temporary, const void *data, unsigned long length, DWORD bits,
-                   int flush) {
-  RemoveFile(temporary); // one an interrupted install left, whether or not its destination is there
-  DWORD old = GetFileAttributesA(path);
+                   int flush, DWORD *earlier) {
+  DWORD old = *earlier = GetFileAttributesA(path);
   DWORD kept = old == INVALID_FILE_ATTRIBUTES ? 0 : old & SettableAttributes & ~static_cast<DWORD>(FileAttributeBits);
   DWORD final = kept | (bits & FileAttributeBits), created = final & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-  HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            created ? created : FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 2 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    // One that an interrupted install left is replaced; read-only or hidden, it is removed first.
+    if (attempt)
+      RemoveFile(temporary);
+    file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, created ? created : FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+  }
   if (file == INVALID_HANDLE_VALUE)
     return 0;
   DWORD written = 0;
@@ -91,10 +96,10 @@ int WriteTemporary(const char *path, const char *temporary, const void *data, un
   return 1;
 }
 
-// Renames the temporary file onto path. Windows refuses to replace a read-only file (and Wine one whose write bits
-// are gone), so the earlier file's read-only and hidden bits are cleared first, and given back if the rename fails.
-int Rename(const char *path, const char *temporary, int writeThrough) {
-  DWORD old = GetFileAttributesA(path);
+// Renames the temporary file onto path, where the earlier file has the attribute word old. Windows refuses to
+// replace a read-only file (and Wine one whose write bits are gone), so the earlier file's read-only and hidden bits
+// are cleared first, and given back if the rename fails.
+int Rename(const char *path, const char *temporary, int writeThrough, DWORD old) {
   int cleared = old != INVALID_FILE_ATTRIBUTES && (old & FileAttributeBits);
   if (cleared)
     SetFileAttributesA(path, old & ~static_cast<DWORD>(FileAttributeBits));
@@ -110,14 +115,15 @@ int Rename(const char *path, const char *temporary, int writeThrough) {
 
 SetFileInformationFn SetFileInformation = KernelFunction<SetFileInformationFn>("SetFileInformationByHandle");
 
-int WriteBeside(const char *path, const void *data, unsigned long length, unsigned long attributes, int flush) {
+int WriteBeside(const char *path, const void *data, unsigned long length, unsigned long attributes) {
   char temporary[MAX_PATH];
-  return BesideName(path, temporary) && WriteTemporary(path, temporary, data, length, attributes, flush);
+  DWORD earlier;
+  return BesideName(path, temporary) && WriteTemporary(path, temporary, data, length, attributes, 0, &earlier);
 }
 
-int PutInPlace(const char *path, int writeThrough) {
+int PutInPlace(const char *path) {
   char temporary[MAX_PATH];
-  return BesideName(path, temporary) && Rename(path, temporary, writeThrough);
+  return BesideName(path, temporary) && Rename(path, temporary, 0, GetFileAttributesA(path));
 }
 
 void RemoveBeside(const char *path) {
@@ -128,8 +134,9 @@ void RemoveBeside(const char *path) {
 
 int ReplaceFileContents(const char *path, const void *data, unsigned long length, unsigned long attributes) {
   char temporary[MAX_PATH];
-  return TemporaryName(path, temporary) && WriteTemporary(path, temporary, data, length, attributes, 1) &&
-         Rename(path, temporary, 1);
+  DWORD earlier;
+  return TemporaryName(path, temporary) && WriteTemporary(path, temporary, data, length, attributes, 1, &earlier) &&
+         Rename(path, temporary, 1, earlier);
 }
 
 int WritePayloadFile(const char *name, const unsigned char *data, unsigned long length, int readOnly, int hidden,

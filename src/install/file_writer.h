@@ -23,12 +23,12 @@ extern SetFileInformationFn SetFileInformation;
 // folder must exist; none is made.
 int ReplaceFileContents(const char *path, const void *data, unsigned long length, unsigned long attributes);
 
-// The two halves of ReplaceFileContents, for writing many files before renaming any: WriteBeside writes the new
-// file complete under the temporary name path + TemporarySuffix, with its final attributes, flushed with its entry
-// when flush is given; PutInPlace renames it onto path, written through when asked. Each returns 1, or 0 with the
+// The two halves of ReplaceFileContents, for writing many files before the medium is flushed and before renaming
+// any: WriteBeside writes the new file complete under the temporary name path + TemporarySuffix, with its final
+// attributes, not flushed; PutInPlace renames it onto path, not written through. Each returns 1, or 0 with the
 // earlier file as it was and the temporary file removed. RemoveBeside removes the temporary file, if there is one.
-int WriteBeside(const char *path, const void *data, unsigned long length, unsigned long attributes, int flush);
-int PutInPlace(const char *path, int writeThrough);
+int WriteBeside(const char *path, const void *data, unsigned long length, unsigned long attributes);
+int PutInPlace(const char *path);
 void RemoveBeside(const char *path);
 
 // Writes data to path, or, when path is null, to InstallDir\name; then sets read-only and hidden as asked.

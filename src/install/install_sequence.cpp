@@ -61,7 +61,7 @@ int InstallRow(const ManifestRow &row, unsigned char *buffer, unsigned char *set
       return 0;
   }
   unsigned long attributes = (row.readOnly ? FILE_ATTRIBUTE_READONLY : 0) | (row.hidden ? FILE_ATTRIBUTE_HIDDEN : 0);
-  return WriteBeside(path, data, length, attributes, perFile) && (!perFile || PutInPlace(path, 1));
+  return perFile ? ReplaceFileContents(path, data, length, attributes) : WriteBeside(path, data, length, attributes);
 }
 
 // Removes the temporary files of the carried rows from..to (exclusive) of the manifest.
@@ -81,7 +81,7 @@ int PutAllInPlace() {
   for (int row = 0; row < ManifestRowCount; ++row) {
     char path[InstallDirSize];
     ManifestRowPath(Manifest[row], path, sizeof path);
-    if (Carried(Manifest[row]) && !PutInPlace(path, 0)) {
+    if (Carried(Manifest[row]) && !PutInPlace(path)) {
       RemoveTemporaries(row + 1, ManifestRowCount);
       return 0;
     }

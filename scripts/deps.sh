@@ -24,7 +24,11 @@ if [ ${#need[@]} -gt 0 ]; then
   if [ "$VELLUMINE_WIN32_WAY" != none ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
   fi
-  apt-get update -qq
+  # A mirror in the middle of a sync fails an index now and then: try again, then go on with what came.
+  for attempt in 1 2 3; do
+    apt-get update -qq && break
+    [ $attempt = 3 ] || { echo "deps: apt-get update failed; trying again in 15 s"; sleep 15; }
+  done
   apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 

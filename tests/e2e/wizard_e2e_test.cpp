@@ -236,10 +236,14 @@ void InstallWith(int language, bool byReturnInLicence, bool pointerOutside) {
   GetWindowRect(s.wizard, &wizard);
   POINT from = pointerOutside ? POINT{wizard.right + 40, wizard.bottom + 40} : POINT{wizard.left + 30, wizard.top + 60};
   SetCursorPos(from.x, from.y);
-  // Under Wine the move reaches the X server, and the wizard, in its own time: wait until it has.
+  // Under Wine the move reaches the X server, and the wizard, in its own time: wait until it has, and until the
+  // wizard has read the events of the pointer's earlier places (Wine trusts a position it heard of in the last
+  // 100 ms over the X server's).
   POINT at = {};
   for (int i = 0; i < 80 && GetCursorPos(&at) && (at.x != from.x || at.y != from.y); ++i)
     Sleep(25);
+  s.Settle();
+  Sleep(300);
   s.Settle();
   DWORD started = GetTickCount();
   if (byReturnInLicence) {

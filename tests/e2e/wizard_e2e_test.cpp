@@ -17,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "install/manifest.h"
 #include "installer_session.h"
 #include "resources/resource_ids.h"
 #include "ui/texts.h"

@@ -72,10 +72,8 @@ def save(tree, out):
         os.chmod(out + path, stat.S_IMODE(tree.nodes[path].mode))
 
 
-def torn(survivor, whole):
-    """The installed names that survivor holds neither whole nor not at all."""
-    return [path for path, contents in whole.items()
-            if path in survivor and bytes(survivor[path]) not in contents]
+def whole_or_missing(data, contents):
+    return data is None or bytes(data) in contents
 
 
 def main():
@@ -92,27 +90,22 @@ def main():
     sizes = {len(c) for contents in whole.values() for c in contents}
     tree = Tree()
     moments = failures = 0
-    verdicts = {}  # path -> (the state it was judged in, torn or not)
+    judged = {}  # path -> the state it was last judged in
     cuts = {}
     flushes = [[0, 0], [0, 0]]  # of files and of the root, in each install
     for at, operation, arguments in records(args.record):
-        if operation == "sync":
-            flushes[at >= args.second][arguments[0] == "/"] += stat.S_ISREG(tree.nodes[arguments[0]].mode) or \
-                arguments[0] == "/"
+        if operation == "sync" and (arguments[0] == "/" or stat.S_ISREG(tree.nodes[arguments[0]].mode)):
+            flushes[at >= args.second][arguments[0] == "/"] += 1
         getattr(tree, operation)(*arguments)
         moments += 1
-        for path in whole:
+        for path, contents in whole.items():
             n, kept = tree.nodes.get(path), tree.durable.get(path)
             state = (id(n), n and id(n.flushed), n and len(n.data), id(kept))
-            if verdicts.get(path, (None,))[0] == state:
+            if judged.get(path) == state:
                 continue
-            cut = None if n is None else n.flushed[:len(n.data)].ljust(len(n.data), b"\0") \
-                if len(n.data) in sizes else b"?"
-            pulled = None if kept is None else kept.data
-            bad = torn({path: cut} if cut is not None else {}, whole) + \
-                torn({path: pulled} if pulled is not None else {}, whole)
-            verdicts[path] = (state, bad)
-            if bad:
+            judged[path] = state
+            cut = n and (n.flushed[:len(n.data)].ljust(len(n.data), b"\0") if len(n.data) in sizes else b"?")
+            if not whole_or_missing(cut, contents) or not whole_or_missing(kept and kept.data, contents):
                 failures += 1
                 print("torn: %s after operation %d (%s %s)" % (path, moments, operation, arguments[0]))
         name = os.path.basename(arguments[0]) if arguments and isinstance(arguments[0], str) else ""

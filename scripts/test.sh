@@ -49,6 +49,7 @@ native_tier() { # name, preset, test command...
   from=$(date +%s)
   shift 2
   mkdir -p build
+  rm -f "build/$name-tier.time"
   if cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; then
     "$@" 2>&1 | tee "build/$name-tests.log" || true
   else
@@ -58,7 +59,7 @@ native_tier() { # name, preset, test command...
 }
 noted() { # name
   local took
-  took=$(cat "build/$1-tier.time")
+  took=$(cat "build/$1-tier.time" 2>/dev/null || echo "$1 ? s, unbuilt") # ended before it could say
   if [[ $took == *unbuilt ]]; then broken "$1" "the build failed"; else tier "$1" "build/$1-tests.log"; fi
   times+=("${took%, unbuilt}")
 }

@@ -24,19 +24,27 @@ work=$usb/power-$(basename "$build")${way:+-$way}
 mount=$work/medium
 fail=0
 
-medium() { # mounts the medium as drive W: with the options given
-  umount "$mount" 2>/dev/null
+unmount() { # the medium, and its process gone
+  [ -n "${medium_pid:-}" ] || return 0
+  umount "$mount" 2>/dev/null || umount -l "$mount"
+  wait "$medium_pid" 2>/dev/null
+  medium_pid=""
+}
+medium() { # mounts the medium as drive W: with the options given, once the one before it is gone
+  unmount
   mkdir -p "$mount"
   /usr/bin/python3 "$root/tests/media/fuse_medium.py" "$mount" --owner "${VELLUMINE_TEST_UID:-65534}" "$@" \
     >"$work/medium.out" 2>&1 &
-  for _ in $(seq 50); do mountpoint -q "$mount" && break; sleep 0.1; done
+  medium_pid=$!
+  for _ in $(seq 100); do mountpoint -q "$mount" && break; sleep 0.1; done
+  mountpoint -q "$mount" || { echo "FAILED: the medium did not mount: $(tail -1 "$work/medium.out")"; exit 1; }
   ln -sfn "$mount" "$WINEPREFIX/dosdevices/w:"
 }
 install() { # language, what is being done
-  local driver=("$build/e2e_walkthrough.exe" W "$1")
+  local driver=("$build/e2e_walkthrough.exe" W "$1") status=0
   [ -z "$way" ] || driver=("$build/bench/install_bench.exe" ours 'W:\Vellumine' "$1" "$way")
-  "$root/scripts/wine-run.sh" "${VELLUMINE_WINE_ARCH:-win32}" "${driver[@]}" >"$work/driver.out" 2>&1 ||
-    { echo "FAILED: $2: $(tail -3 "$work/driver.out" | tr -d '\r' | tr '\n' ' ')"; fail=1; }
+  "$root/scripts/wine-run.sh" "${VELLUMINE_WINE_ARCH:-win32}" "${driver[@]}" >"$work/driver.out" 2>&1 || status=$?
+  [ $status = 0 ] || { echo "FAILED: $2 (exit $status): $(tail -3 "$work/driver.out" | tr -d '\r' | tr '\n' ' ')"; fail=1; }
 }
 whole() { # folder under build/usb, language, what is being checked
   local out
@@ -49,12 +57,12 @@ whole() { # folder under build/usb, language, what is being checked
 
 rm -rf "$work"
 mkdir -p "$work"
-trap 'umount "$mount" 2>/dev/null' EXIT
+trap unmount EXIT
 medium --record "$work/record"
 install 0 "the first install"
 second=$(stat -c %s "$work/record")
 install 2 "the reinstall in another language"
-umount "$mount"
+unmount
 flushes=(32 1)
 [ "$way" = batched ] && flushes=(0 2)
 /usr/bin/python3 "$root/tests/media/power_cut.py" "$work/record" /Vellumine "$standins" --second "$second" \

@@ -66,7 +66,8 @@ void WaitFromStart(time_t start) {
 // (client and non-client) are dropped; WM_QUIT and everything else stays.
 void DropWaitingInput() {
   MSG message;
-  const UINT Ranges[][2] = {{WM_KEYFIRST, WM_KEYLAST}, {WM_MOUSEFIRST, WM_MOUSELAST}, {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK}};
+  const UINT Ranges[][2] = {
+      {WM_KEYFIRST, WM_KEYLAST}, {WM_MOUSEFIRST, WM_MOUSELAST}, {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK}};
   for (const UINT *range : Ranges)
     while (PeekMessageA(&message, nullptr, range[0], range[1], PM_REMOVE)) {
     }

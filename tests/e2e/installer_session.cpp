@@ -163,8 +163,18 @@ ShownMessage TakeMessage(DWORD milliseconds, bool byHand) {
 
 namespace {
 
+void Painted(HWND window) {
+  // Painting comes after every other message, so a slow program may not have painted yet what it was due to; this
+  // sends each due WM_PAINT now, then lets the painted pixels reach the screen while the program waits.
+  RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  DWORD_PTR result;
+  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+  Sleep(30);
+}
+
 // What the screen shows in r (screen coordinates), top-down, 4 bytes (blue, green, red, unused) a pixel.
-std::vector<unsigned char> Grab(const RECT &r) {
+std::vector<unsigned char> Grab(HWND window, const RECT &r) {
+  Painted(window);
   int w = r.right - r.left, h = r.bottom - r.top;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -186,7 +196,7 @@ std::vector<unsigned char> Grab(const RECT &r) {
 void Screenshot(HWND window, const char *name) {
   RECT r;
   GetWindowRect(window, &r);
-  SaveBmp(name, r.right - r.left, r.bottom - r.top, Grab(r).data());
+  SaveBmp(name, r.right - r.left, r.bottom - r.top, Grab(window, r).data());
 }
 
 std::vector<unsigned> ClientPixels(HWND window, int *width, int *height) {
@@ -194,7 +204,7 @@ std::vector<unsigned> ClientPixels(HWND window, int *width, int *height) {
   GetClientRect(window, &r);
   MapWindowPoints(window, nullptr, reinterpret_cast<POINT *>(&r), 2);
   *width = r.right - r.left, *height = r.bottom - r.top;
-  std::vector<unsigned char> bits = Grab(r);
+  std::vector<unsigned char> bits = Grab(window, r);
   std::vector<unsigned> pixels(bits.size() / 4);
   for (size_t i = 0; i < pixels.size(); ++i)
     pixels[i] = static_cast<unsigned>(bits[4 * i + 2]) << 16 | bits[4 * i + 1] << 8 | bits[4 * i];

@@ -59,10 +59,11 @@ ShownMessage TakeMessage(DWORD milliseconds = 15000, bool byHand = false);
 void PressKeys(std::initializer_list<WORD> keys);
 void ClickWithMouse(HWND control);
 
-// What the screen shows of a window's client area, one 0xRRGGBB value a pixel, row by row.
+// What the screen shows of a window's client area, once it has painted what it was due to, one 0xRRGGBB value a pixel,
+// row by row.
 std::vector<unsigned> ClientPixels(HWND window, int *width, int *height);
 
-// Saves what the screen shows of a window as a BMP under E:\screenshots.
+// Saves what the screen shows of a window, once painted, as a BMP under E:\screenshots.
 void Screenshot(HWND window, const char *name);
 
 #endif

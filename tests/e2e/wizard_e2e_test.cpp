@@ -542,7 +542,6 @@ void EachPlace(const std::string &shot, const std::function<void(Place, Installe
   s.Click(IDC_NEXT);
   HWND message = WaitForWindow("Quellory Install Message");
   ASSERT_NE(message, nullptr);
-  Sleep(200);
   Screenshot(message, (shot + "_message").c_str());
   look(MessageBox, s, message);
   EXPECT_EQ(TakeMessage().english, "Cannot create folder! Please check folder path.");

@@ -25,11 +25,27 @@ if [ ${#need[@]} -gt 0 ]; then
     dpkg --add-architecture i386
   fi
   # A mirror in the middle of a sync fails an index now and then: try again, then go on with what came.
+  update=""
   for attempt in 1 2 3; do
-    apt-get update -qq && break
+    said=$(apt-get update -qq 2>&1) && update="" && break
+    update=$said
+    echo "$said" >&2
     [ $attempt = 3 ] || { echo "deps: apt-get update failed; trying again in 15 s"; sleep 15; }
   done
-  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  install=(apt-get install -y -qq --no-install-recommends)
+  if ! "${install[@]}" "${need[@]}" >/dev/null; then
+    # Multi-arch packages need one version on every architecture. With one architecture's index of the security
+    # or updates suite missing, the other's newer candidates have no partner: take both from the release's suite.
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    echo "deps: the install failed; trying again with every package from ${codename:-the release}'s own suite"
+    if [ -z "$codename" ] || ! "${install[@]}" -t "$codename" "${need[@]}" >/dev/null; then
+      failed=$(echo "$update" | sed -nE 's#^[EW]:.*Failed to fetch \S*/dists/(\S+)/(\S+)/(\S+)/\S*.*#\1/\2 \3#p' |
+        sort -u | paste -sd, | sed 's/,/, /g')
+      echo "deps: the packages could not be installed${failed:+: the index $failed did not load from the mirror}." >&2
+      echo "deps: the mirror may be in the middle of a sync; run the same command again later." >&2
+      exit 1
+    fi
+  fi
 fi
 
 # The locales the tests run the wizard under: Wine's ANSI code page follows them (932, 936, 950, 949).

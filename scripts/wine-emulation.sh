@@ -37,7 +37,14 @@ if [ ! -x "$qemu" ]; then
   options=(-c "$apt/apt.conf" -o Dir::Etc::sourcelist="$apt/sources.list" -o Dir::Etc::sourceparts=-
     -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o Dir::Cache::archives="$apt/archives"
     -o APT::Get::List-Cleanup=0)
-  apt-get "${options[@]}" update -qq >/dev/null 2>&1 || fail "cannot read bookworm-backports from $mirror"
+  # One suite and one architecture, and qemu-user is fetched alone: no versions to match across suites here. A
+  # mirror in the middle of a sync fails the index now and then: tried again, then named.
+  for attempt in 1 2 3; do
+    said=$(apt-get "${options[@]}" update -qq 2>&1) && ! grep -q '^[EW]:.*Failed to fetch' <<<"$said" && break
+    [ $attempt = 3 ] && fail "cannot read bookworm-backports from $mirror ($(grep -m1 -o 'Failed to fetch \S*' \
+      <<<"$said" || echo "$said" | tail -1)); the mirror may be in the middle of a sync: run the command again later"
+    sleep 15
+  done
   (cd "$apt/archives" && apt-get "${options[@]}" download -t bookworm-backports qemu-user >/dev/null 2>&1) ||
     fail "cannot download qemu-user from bookworm-backports"
   rm -rf "$base/qemu"

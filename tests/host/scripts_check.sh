@@ -50,6 +50,34 @@ expect "a failing tier: total" "total: 0 passed, 1 failed, 2 skipped" "$(echo "$
 expect "wine-run refuses an unknown architecture" 2 "$?"
 said=$(VELLUMINE_USB=/media/stick bash -c "source '$root/scripts/wine-env.sh'" 2>&1)
 expect "VELLUMINE_USB outside the checkout: refused in one line" "1 1" "$? $(echo "$said" | grep -c VELLUMINE_USB)"
+# A mirror mid-sync (apt-get, dpkg and the rest stood in): one index fails, the install meets held broken packages;
+# deps.sh tries again from the release's own suite and, where that fails too, names the index and stops.
+apt=$root/build/apt-check
+codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+rm -rf "$apt" && mkdir -p "$apt"
+printf '#!/bin/sh\nexit 0\n' >"$apt/sleep"
+printf '#!/bin/sh\n[ "$1" = --print-foreign-architectures ] && echo i386\nexit 0\n' >"$apt/dpkg"
+printf '#!/bin/sh\nprintf "ja_JP.utf8\\nzh_CN.utf8\\nzh_TW.utf8\\nko_KR.utf8\\n"\n' >"$apt/locale"
+cat >"$apt/apt-get" <<'STANDIN'
+#!/bin/sh
+echo "$*" >>"$(dirname "$0")/calls"
+case "$*" in
+  *update*) echo "E: Failed to fetch http://m/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (1 != 2). Mirror sync in progress?" >&2; exit 100 ;;
+  *" -t "*) exit "$RETRY" ;;
+  *) echo "E: Unable to correct problems, you have held broken packages." >&2; exit 100 ;;
+esac
+STANDIN
+cp "$apt/sleep" "$apt/dpkg-query"
+chmod 755 "$apt"/*
+for retry in 0 100; do
+  rm -f "$apt/calls"
+  said=$(RETRY=$retry PATH="$apt:$PATH" VELLUMINE_64BIT_ONLY=1 VELLUMINE_NO_EMULATION=1 bash "$root/scripts/deps.sh" 2>&1)
+  expect "mirror mid-sync, retry exit $retry: exit, retry from the release" "$((retry / 100)) 1" \
+    "$? $(grep -c -- "install .* -t $codename " "$apt/calls")"
+  [ $retry = 0 ] || expect "mirror mid-sync, both fail: the index named" 1 \
+    "$(echo "$said" | grep -c 'index bookworm-security/main binary-i386 did not load')"
+done
+rm -rf "$apt"
 # The emulation's copy of a loader that Debian's Wine has since replaced is made again (qemu-i386 stands in).
 emul=$root/build/emulation-check
 if [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wine64 ]; then

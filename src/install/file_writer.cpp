@@ -5,6 +5,7 @@
 
 #include "app/globals.h"
 #include "base/bounded_format.h"
+#include "install/hold_retry.h"
 #include "install/kernel_function.h"
 #include "store/payload_store.h"
 
@@ -23,10 +24,26 @@ void SetAttributes(const char *path, DWORD attributes) {
   SetFileAttributesA(path, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
 }
 
-// Removes the file at path whatever its attributes; nothing where there is none.
-void RemoveFile(const char *path) {
-  SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(path);
+// Removes the file at path whatever its attributes; nothing where there is none. Where it stays (held, or on a
+// medium that refuses), its attributes are given back. 1 when the file is gone.
+int RemoveFile(const char *path) {
+  DWORD old = GetFileAttributesA(path);
+  if (old == INVALID_FILE_ATTRIBUTES)
+    return 1;
+  int cleared = (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+  if (cleared)
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+  if (WhileHeld(path, [&] { return DeleteFileA(path); }))
+    return 1;
+  if (cleared)
+    SetAttributes(path, old & SettableAttributes);
+  return 0;
+}
+
+// Renames from onto to (flags as MoveFileExA's), tried again while another program holds it up; a hold that
+// outlasts the retries is told by the installed name, name.
+BOOL Move(const char *from, const char *to, DWORD flags, const char *name) {
+  return WhileHeld(name, [&] { return FileMove(from, to, flags); });
 }
 
 // Gives the open file, which has all its other bits from creation, the read-only bit too, so that its flush takes
@@ -40,9 +57,12 @@ void MarkReadOnly(HANDLE file, const char *path, DWORD attributes) {
     SetAttributes(path, attributes);
 }
 
-// The install's own name for the temporary file beside path.
+// The install's own name for the temporary file beside path, and for the earlier file set aside.
 int BesideName(const char *path, char *temporary) {
   return BoundedFormat(temporary, MAX_PATH, "%s%s", path, TemporarySuffix) < MAX_PATH;
+}
+int AsideName(const char *path, char *aside) {
+  return BoundedFormat(aside, MAX_PATH, "%s%s", path, EarlierSuffix) < MAX_PATH;
 }
 
 // A name for the temporary file beside path: a name of our own is the quickest; GetTempFileNameA serves when the
@@ -103,7 +123,7 @@ int Rename(const char *path, const char *temporary, int writeThrough, DWORD old)
   int cleared = old != INVALID_FILE_ATTRIBUTES && (old & FileAttributeBits);
   if (cleared)
     SetFileAttributesA(path, old & ~static_cast<DWORD>(FileAttributeBits));
-  if (MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | (writeThrough ? MOVEFILE_WRITE_THROUGH : 0)))
+  if (Move(temporary, path, MOVEFILE_REPLACE_EXISTING | (writeThrough ? MOVEFILE_WRITE_THROUGH : 0), path))
     return 1;
   if (cleared)
     SetAttributes(path, old & SettableAttributes);
@@ -114,16 +134,66 @@ int Rename(const char *path, const char *temporary, int writeThrough, DWORD old)
 } // namespace
 
 SetFileInformationFn SetFileInformation = KernelFunction<SetFileInformationFn>("SetFileInformationByHandle");
+MoveFileFn FileMove = MoveFileExA;
+char HeldFile[MAX_PATH];
 
-int WriteBeside(const char *path, const void *data, unsigned long length, unsigned long attributes) {
+int WriteBeside(const char *path, const void *data, unsigned long length, unsigned long attributes, int flush) {
   char temporary[MAX_PATH];
   DWORD earlier;
-  return BesideName(path, temporary) && WriteTemporary(path, temporary, data, length, attributes, 0, &earlier);
+  return BesideName(path, temporary) && WriteTemporary(path, temporary, data, length, attributes, flush, &earlier);
 }
 
-int PutInPlace(const char *path) {
-  char temporary[MAX_PATH];
-  return BesideName(path, temporary) && Rename(path, temporary, 0, GetFileAttributesA(path));
+int PutInPlace(const char *path, int writeThrough, int *earlier) {
+  char temporary[MAX_PATH], aside[MAX_PATH];
+  if (!BesideName(path, temporary))
+    return 0;
+  if (!earlier)
+    return Rename(path, temporary, writeThrough, GetFileAttributesA(path));
+  DWORD through = writeThrough ? MOVEFILE_WRITE_THROUGH : 0;
+  // A program may run the earlier file: Windows renames it, but would neither replace nor remove it.
+  *earlier = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+  if (*earlier && (!AsideName(path, aside) || !Move(path, aside, through, path))) {
+    *earlier = 0;
+    RemoveFile(temporary);
+    return 0;
+  }
+  if (Move(temporary, path, through, path))
+    return 1;
+  RemoveFile(temporary);
+  if (*earlier && Move(aside, path, through, path))
+    *earlier = 0;
+  return 0;
+}
+
+int PutBack(const char *path, int earlier) {
+  if (!earlier)
+    return RemoveFile(path);
+  char aside[MAX_PATH];
+  DWORD now = GetFileAttributesA(path);
+  // Windows replaces no read-only file: the new one loses the bit, and gets it back if it stays.
+  int cleared = now != INVALID_FILE_ATTRIBUTES && (now & FILE_ATTRIBUTE_READONLY);
+  if (cleared)
+    SetAttributes(path, now & SettableAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  if (AsideName(path, aside) && Move(aside, path, MOVEFILE_REPLACE_EXISTING, path))
+    return 1;
+  if (cleared)
+    SetAttributes(path, now & SettableAttributes);
+  return 0;
+}
+
+void RemoveEarlier(const char *path) {
+  char aside[MAX_PATH];
+  if (AsideName(path, aside))
+    RemoveFile(aside);
+}
+
+int SettleEarlier(const char *path) {
+  char aside[MAX_PATH];
+  if (!AsideName(path, aside) || GetFileAttributesA(aside) == INVALID_FILE_ATTRIBUTES)
+    return 1;
+  if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+    return Move(aside, path, 0, path);
+  return RemoveFile(aside);
 }
 
 void RemoveBeside(const char *path) {

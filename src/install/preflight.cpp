@@ -7,6 +7,7 @@
 #include "app/globals.h"
 #include "base/bounded_format.h"
 #include "install/file_writer.h"
+#include "install/hold_retry.h"
 #include "install/install_sequence.h"
 #include "install/kernel_function.h"
 #include "install/manifest.h"
@@ -35,9 +36,14 @@ unsigned long long ProbeAllocation() {
   char path[InstallDirSize];
   if (!query || BoundedFormat(path, sizeof path, "%s\\vel~probe.tmp", InstallDir) >= static_cast<int>(sizeof path))
     return 0;
-  // One that an interrupted install left (the power cut while it existed) is taken over, and so removed.
-  HANDLE file = CreateFileA(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  // One that an interrupted install left (the power cut while it existed) is taken over, and so removed; a
+  // scanner's look at it is waited out.
+  HANDLE file = INVALID_HANDLE_VALUE;
+  WhileHeld(path, [&] {
+    file = CreateFileA(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    return file != INVALID_HANDLE_VALUE;
+  });
   if (file == INVALID_HANDLE_VALUE)
     return 0;
   DWORD written = 0;
@@ -99,10 +105,12 @@ Room CheckBeforeInstall() {
     char path[InstallDirSize];
     ManifestRowPath(row, path, sizeof path);
     newSizes[rows] = entry->inflatedSize;
-    // A temporary file that an interrupted install left is removed before this row is written.
-    char leftover[InstallDirSize + 8];
+    // What an interrupted install left beside it goes before this row is written: a temporary file, and an
+    // earlier file set aside (or it takes the name back, and is then this row's earlier file).
+    char leftover[InstallDirSize + 8], aside[InstallDirSize + 8];
     BoundedFormat(leftover, sizeof leftover, "%s%s", path, TemporarySuffix);
-    oldSizes[rows] = ExistingSize(path) + ExistingSize(leftover);
+    BoundedFormat(aside, sizeof aside, "%s%s", path, EarlierSuffix);
+    oldSizes[rows] = ExistingSize(path) + ExistingSize(leftover) + ExistingSize(aside);
     ++rows;
   }
 

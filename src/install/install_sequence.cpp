@@ -8,10 +8,12 @@
 
 #include "app/globals.h"
 #include "install/file_writer.h"
+#include "install/hold_retry.h"
 #include "install/manifest.h"
 #include "install/preflight.h"
 #include "install/read_back.h"
 #include "install/settings_edit.h"
+#include "install/worker_thread.h"
 #include "resources/resource_ids.h"
 #include "store/payload_store.h"
 #include "store/store_index.h"
@@ -40,12 +42,31 @@ int Carried(const ManifestRow &row) {
   return PayloadEntry(row.id, &stored) != nullptr;
 }
 
+// What the install has done at a row, for putting it back: nothing yet, its new file in place where there was
+// none, or in place with the earlier file set aside (or set aside alone, where putting the new one failed).
+enum Placed { NotPlaced, PlacedNew, PlacedOverEarlier };
+
+// How the rows reach the medium: each flushed and put in place on its own, or all written, then all put in place
+// (batched); keepEarlier: each earlier file is set aside until the end, for putting it back.
+struct Way {
+  int batched, keepEarlier;
+};
+
+// Puts a row's temporary file in place, noting in placed what there is to put back.
+int PlaceRow(const char *path, Way way, Placed *placed) {
+  if (!way.keepEarlier)
+    return PutInPlace(path, !way.batched);
+  int earlier = 0, put = PutInPlace(path, !way.batched, &earlier);
+  *placed = earlier ? PlacedOverEarlier : put ? PlacedNew : NotPlaced;
+  return put;
+}
+
 // Writes one carried row under its temporary name, and where each file is flushed on its own, flushes it and puts
 // it in place. The settings file is written with the language already recorded, so that no moment of the install
 // leaves it without one; what was written of it is kept at settings (SettingsCopySize bytes), its length at
 // *settingsLength, for reading it back.
 int InstallRow(const ManifestRow &row, unsigned char *buffer, unsigned char *settings, unsigned long *settingsLength,
-               int perFile) {
+               Way way, Placed *placed) {
   char path[InstallDirSize];
   ManifestRowPath(row, path, sizeof path);
   unsigned long length = 0;
@@ -61,7 +82,11 @@ int InstallRow(const ManifestRow &row, unsigned char *buffer, unsigned char *set
       return 0;
   }
   unsigned long attributes = (row.readOnly ? FILE_ATTRIBUTE_READONLY : 0) | (row.hidden ? FILE_ATTRIBUTE_HIDDEN : 0);
-  return perFile ? ReplaceFileContents(path, data, length, attributes) : WriteBeside(path, data, length, attributes);
+  if (way.batched)
+    return WriteBeside(path, data, length, attributes);
+  if (!way.keepEarlier)
+    return ReplaceFileContents(path, data, length, attributes);
+  return WriteBeside(path, data, length, attributes, 1) && PlaceRow(path, way, placed);
 }
 
 // Removes the temporary files of the carried rows from..to (exclusive) of the manifest.
@@ -75,18 +100,51 @@ void RemoveTemporaries(int from, int to) {
 }
 
 // Puts every carried row's temporary file in place, not written through: on Windows a written-through rename is a
-// flush of its own. At the first failure, the names already renamed stay (each whole) and the other temporary
-// files are removed.
-int PutAllInPlace() {
+// flush of its own. At the first failure the other temporary files are removed.
+int PutAllInPlace(Way way, Placed *placed) {
   for (int row = 0; row < ManifestRowCount; ++row) {
     char path[InstallDirSize];
     ManifestRowPath(Manifest[row], path, sizeof path);
-    if (Carried(Manifest[row]) && !PutInPlace(path)) {
+    if (Carried(Manifest[row]) && !PlaceRow(path, way, &placed[row])) {
       RemoveTemporaries(row + 1, ManifestRowCount);
       return 0;
     }
   }
   return 1;
+}
+
+// Gives every placed row back what it held before the install, in reverse order. 1 when each name holds what it
+// held before.
+int PutAllBack(const Placed *placed) {
+  int back = 1;
+  for (int row = ManifestRowCount - 1; row >= 0; --row) {
+    char path[InstallDirSize];
+    ManifestRowPath(Manifest[row], path, sizeof path);
+    if (placed[row] != NotPlaced)
+      back = PutBack(path, placed[row] == PlacedOverEarlier) && back;
+  }
+  return back;
+}
+
+// Settles what an interrupted install left beside each row: earlier files set aside go back or go.
+int SettleLeftovers() {
+  for (const ManifestRow &row : Manifest) {
+    char path[InstallDirSize];
+    ManifestRowPath(row, path, sizeof path);
+    if (!SettleEarlier(path))
+      return 0;
+  }
+  return 1;
+}
+
+// Removes every earlier file set aside, once the new ones are in place for good.
+void RemoveEarlierFiles(const Placed *placed) {
+  for (int row = 0; row < ManifestRowCount; ++row) {
+    char path[InstallDirSize];
+    ManifestRowPath(Manifest[row], path, sizeof path);
+    if (placed[row] == PlacedOverEarlier)
+      RemoveEarlier(path);
+  }
 }
 
 // The Adler-32 that ends a zlib stream: the checksum of the data it inflates to.
@@ -144,78 +202,104 @@ int ReadBackInstall(unsigned char *buffer, const unsigned char *settings, unsign
   return InstallSucceeded;
 }
 
-// Writes every row and puts it in place. Per file: each is flushed before its rename, which is written through,
-// and the root is flushed at the end for whatever the system still holds (Windows without SetFileInformationByHandle
-// sets attributes by name). Batched, on FAT: every file is written under its temporary name, the root flushed (all
-// new data on the medium, no installed name changed yet), all renamed, the root flushed again; a cut before the
-// second flush leaves each name with its earlier file, its new one, or nothing, and never a torn file.
-int InstallRows(HWND bar, unsigned char *buffer, Room room) {
+// Writes every row and puts it in place. Per file: each is flushed before its rename, which is written through.
+// Batched, on FAT: every file is written under its temporary name, the root flushed (all new data on the medium, no
+// installed name changed yet), then all renamed. Where the drive has room for every new file beside every earlier
+// one, each earlier file is set aside rather than replaced, and kept until the end: an install that fails once it
+// has begun to put files in place puts every earlier file back and removes every new one (and the folder, where it
+// made it). After the renames every file is read back; then the earlier files go and the root is flushed, so that
+// nothing changes on the medium after the last flush (on FAT the whole volume; per file, whatever the system still
+// holds, such as attributes set by name where SetFileInformationByHandle is missing). A cut at any moment leaves
+// each name with its earlier file, its new one, or nothing, and never a torn file.
+int InstallRows(HWND bar, unsigned char *buffer, Room room, int madeFolder) {
   unsigned char *settings = buffer + PayloadBufferSize;
   unsigned long settingsLength = 0;
   HANDLE root = OpenDriveRoot();
-  int batched = root != INVALID_HANDLE_VALUE && room == RoomForBoth && Batched(), row = 0, installed = 1;
+  Way way = {root != INVALID_HANDLE_VALUE && room == RoomForBoth && Batched(), room == RoomForBoth};
+  Placed placed[ManifestRowCount] = {};
+  int row = 0, installed = SettleLeftovers();
   for (const Stage &stage : Stages) {
     for (; installed && row < stage.lastRow; ++row)
-      installed = !Carried(Manifest[row]) || InstallRow(Manifest[row], buffer, settings, &settingsLength, !batched);
+      installed =
+          !Carried(Manifest[row]) || InstallRow(Manifest[row], buffer, settings, &settingsLength, way, &placed[row]);
     if (!installed)
       break;
     SetProgress(bar, stage.position);
   }
-  if (batched) {
+  if (way.batched) {
     // Until the renames a failure leaves nothing: the temporary files go (a failed row's has gone by itself).
     int flushed = installed && FlushFileBuffers(root);
     if (!flushed)
       RemoveTemporaries(0, installed ? ManifestRowCount : row - 1);
-    installed = flushed && PutAllInPlace();
+    installed = flushed && PutAllInPlace(way, placed);
   }
+  // Nothing is called a success until the drive has given every file back; a drive that gives back other bytes
+  // is not trusted with putting the earlier files back.
+  int result = installed ? ReadBackInstall(buffer, settings, settingsLength) : InstallFailed;
+  int unchanged = 0;
+  if (result != InstallFailed)
+    RemoveEarlierFiles(placed);
+  else if (way.keepEarlier)
+    unchanged = PutAllBack(placed);
+  else
+    unchanged = row <= 1; // replaced one by one: unchanged only where the first row failed
+  if (result == InstallFailed && madeFolder)
+    RemoveDirectoryA(InstallDir); // where this install made it and nothing is left in it
   if (root != INVALID_HANDLE_VALUE) {
-    if (installed)
-      FlushFileBuffers(root);
+    FlushFileBuffers(root);
     CloseHandle(root);
   }
-  if (!installed)
-    return InstallFailed;
-  // Nothing is called a success until the drive has given every file back.
-  int readBack = ReadBackInstall(buffer, settings, settingsLength);
-  if (readBack == InstallSucceeded)
+  if (result == InstallSucceeded)
     SetProgress(bar, 100);
-  return readBack;
+  // A program that held a file, with the drive as the install found it: the user can close it and try again.
+  return result == InstallFailed && unchanged && HeldFile[0] ? InstallHeld : result;
 }
 
 struct Work {
   HWND bar;
   unsigned char *buffer;
+  int madeFolder;
 };
 
 DWORD WINAPI InstallWork(LPVOID parameter) {
   const Work *work = static_cast<const Work *>(parameter);
   // Nothing is written from a damaged installer, nor onto a drive without room for the whole install.
   Room room = CheckBeforeInstall();
-  return static_cast<DWORD>(room ? InstallRows(work->bar, work->buffer, room) : InstallFailed);
+  if (room)
+    return static_cast<DWORD>(InstallRows(work->bar, work->buffer, room, work->madeFolder));
+  if (work->madeFolder)
+    RemoveDirectoryA(InstallDir);
+  return HeldFile[0] ? InstallHeld : InstallFailed;
 }
 
 } // namespace
 
 FlushWay InstallFlushWay = FlushWayByFileSystem;
 
-int RunInstall(InstallWait wait) {
+DWORD RunBeside(LPTHREAD_START_ROUTINE work, void *parameter, InstallWait wait) {
+  HANDLE worker = wait ? CreateThread(nullptr, 0, work, parameter, 0, nullptr) : nullptr;
+  if (!worker)
+    return work(parameter);
+  DWORD result = 0;
+  wait(worker);
+  GetExitCodeThread(worker, &result);
+  CloseHandle(worker);
+  return result;
+}
+
+int RunInstall(InstallWait wait, int madeFolder) {
+  HeldFile[0] = 0;
   unsigned char *buffer = static_cast<unsigned char *>(malloc(PayloadBufferSize + SettingsCopySize));
   if (!buffer) {
     ShowMessageDialog(MemoryChinese, MemoryEnglish, MessageOk, WizardWindow);
+    if (madeFolder)
+      RemoveDirectoryA(InstallDir);
     return InstallFailed;
   }
-  Work work = {GetDlgItem(WizardWindow, IDC_PROGRESS), buffer};
+  Work work = {GetDlgItem(WizardWindow, IDC_PROGRESS), buffer, madeFolder};
   ShowWindow(work.bar, SW_SHOW);
   SetProgress(work.bar, 10);
-  HANDLE worker = wait ? CreateThread(nullptr, 0, InstallWork, &work, 0, nullptr) : nullptr;
-  DWORD installed = InstallFailed;
-  if (worker) {
-    wait(worker);
-    GetExitCodeThread(worker, &installed);
-    CloseHandle(worker);
-  } else {
-    installed = InstallWork(&work);
-  }
+  DWORD installed = RunBeside(InstallWork, &work, wait);
   free(buffer);
   return static_cast<int>(installed);
 }

@@ -67,6 +67,7 @@ add_library(vwin STATIC
   src/ui/message_dialog.cpp
   src/ui/gbk_text.cpp
   src/install/file_writer.cpp
+  src/install/files_in_use.cpp
   src/install/install_sequence.cpp
   src/install/preflight.cpp
   src/install/read_back.cpp

@@ -17,6 +17,10 @@ const char *const VerifyChinese = "写入U盘的文件读回不一致，U盘可�
 const char *const VerifyEnglish =
     "The drive did not give back what was written: it may be faulty or counterfeit. Please try another drive.";
 
+const char *const InUseChineseFormat = "%s 正被程序使用。请关闭程序，再按同意/安装。";
+const char *const InUseEnglishFormat =
+    "%s is in use by a program. Please close that program and press Agree/Install again.";
+
 const char *const LabelOk = "确认 OK";
 const char *const LabelCancel = "取消 Cancel";
 const char *const LabelBack = "退一步 Back";
@@ -40,12 +44,14 @@ const wchar_t *const InstallingReason = L"正在安装 Installing Vellumine";
 
 namespace {
 const char *const Texts[] = {
-    MemoryChinese,       MemoryEnglish,     DriveChinese,   DriveEnglish,     FolderChinese,    FolderEnglishFormat,
-    FolderEnglishReason, SuccessChinese,    SuccessEnglish, FailureChinese,   FailureEnglish,   VerifyChinese,
-    VerifyEnglish,       LabelOk,           LabelCancel,    LabelBack,        LabelYes,         LabelNo,
-    LabelNext,           LabelAgreeInstall, LabelBrowse,    LabelInstallPath, LabelDirectories, LabelBrand,
-    LabelDrives,         LabelEdition,      LabelInstaller, LabelUsbHint,     LabelLanguage,    LabelDesktopIcon,
-    LabelAutoStart};
+    // Messages
+    MemoryChinese, MemoryEnglish, DriveChinese, DriveEnglish, FolderChinese, FolderEnglishFormat, FolderEnglishReason,
+    SuccessChinese, SuccessEnglish, FailureChinese, FailureEnglish, VerifyChinese, VerifyEnglish, InUseChineseFormat,
+    InUseEnglishFormat,
+    // Labels
+    LabelOk, LabelCancel, LabelBack, LabelYes, LabelNo, LabelNext, LabelAgreeInstall, LabelBrowse, LabelInstallPath,
+    LabelDirectories, LabelBrand, LabelDrives, LabelEdition, LabelInstaller, LabelUsbHint, LabelLanguage,
+    LabelDesktopIcon, LabelAutoStart};
 } // namespace
 
 const char *const *const AllTexts = Texts;

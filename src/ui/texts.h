@@ -11,6 +11,9 @@ extern const char *const FolderChinese, *const FolderEnglishFormat, *const Folde
 extern const char *const SuccessChinese, *const SuccessEnglish;
 extern const char *const FailureChinese, *const FailureEnglish;
 extern const char *const VerifyChinese, *const VerifyEnglish; // the drive did not give back what was written
+// A program uses a file that the install would replace: formats with the file's path for %s. With the longest
+// installed path, the Chinese line stays within a label's 79 bytes and the English within the message's 127.
+extern const char *const InUseChineseFormat, *const InUseEnglishFormat;
 
 // Labels of the owner-drawn buttons and of the check boxes.
 extern const char *const LabelOk, *const LabelCancel, *const LabelBack, *const LabelYes, *const LabelNo;

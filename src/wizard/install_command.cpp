@@ -5,6 +5,8 @@
 
 #include "app/globals.h"
 #include "base/bounded_format.h"
+#include "install/files_in_use.h"
+#include "install/hold_retry.h"
 #include "install/install_sequence.h"
 #include "install/kernel_function.h"
 #include "resources/resource_ids.h"
@@ -16,7 +18,21 @@ int InstallRunning;
 
 namespace {
 
-int EnsureInstallFolder() { return _chdir(InstallDir) == 0 || CreateDirectoryA(InstallDir, nullptr); }
+// Makes sure the install folder exists; *made says whether this install made it.
+int EnsureInstallFolder(int *made) {
+  *made = 0;
+  if (_chdir(InstallDir) == 0)
+    return 1;
+  return *made = CreateDirectoryA(InstallDir, nullptr) != 0;
+}
+
+// Names the file that a program uses, and asks the user to close that program and try again.
+void ShowInUse(HWND window, const char *path) {
+  char chinese[MAX_PATH + 128], english[MAX_PATH + 128];
+  BoundedFormat(chinese, sizeof chinese, InUseChineseFormat, path);
+  BoundedFormat(english, sizeof english, InUseEnglishFormat, path);
+  ShowMessageDialog(chinese, english, MessageOk, window);
+}
 
 void HideNow(HWND window, int id) {
   HWND control = GetDlgItem(window, id);
@@ -90,10 +106,18 @@ void BlockShutdown(HWND window, int block) {
 
 void AgreeAndInstall(HWND window) {
   ShowWizardPage(window, 2);
-  if (!EnsureInstallFolder()) {
+  int made;
+  if (!EnsureInstallFolder(&made)) {
     char english[128];
     BoundedFormat(english, sizeof english, FolderEnglishFormat, FolderEnglishReason);
     ShowMessageDialog(FolderChinese, english, MessageOk, window);
+    return;
+  }
+  // A file that a program uses is named before anything is written; the user closes the program and tries again.
+  char held[MAX_PATH];
+  if (FindFileInUse(held, WaitForWorker)) {
+    DropWaitingInput();
+    ShowInUse(window, held);
     return;
   }
   WizardPage = 99;
@@ -106,10 +130,22 @@ void AgreeAndInstall(HWND window) {
   SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
   PointerToWizard();
   BlockShutdown(window, 1);
-  int installed = RunInstall(WaitForWorker);
+  int installed = RunInstall(WaitForWorker, made);
   BlockShutdown(window, 0);
   WaitFromStart(start);
   DropWaitingInput();
+  if (installed == InstallHeld) {
+    // A program began to use a file after the look above, and the drive is as it was: back to the licence page.
+    ShowInUse(window, HeldFile);
+    ShowWindow(GetDlgItem(window, IDC_PROGRESS), SW_HIDE);
+    for (int id : Buttons)
+      if (id != IDC_WAIT_BUTTON)
+        ShowWindow(GetDlgItem(window, id), SW_SHOW);
+    SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
+    WizardPage = 2;
+    ShowWizardPage(window, 2);
+    return;
+  }
   if (installed == InstallSucceeded)
     ShowMessageDialog(SuccessChinese, SuccessEnglish, MessageOk, window);
   else if (installed == InstallUnverified)

@@ -5,7 +5,8 @@
 //                                  (default 1); prints the sequence's time and peak memory. WAY "by-name": the
 //                                  read-only bit set by name, as on Windows without SetFileInformationByHandle;
 //                                  "batched": the files flushed as on a FAT drive (the root twice); otherwise each
-//                                  file flushed on its own
+//                                  file flushed on its own; WAY ending "-refused": the application's rename
+//                                  refused (a write fault), so that the install fails at its last row
 //   install_bench inflate          uncompress of every carried entry alone, into one buffer
 //   install_bench copy SRC DIR     CopyFileA of every installed file from SRC (the uncompressed payload) into DIR
 //   install_bench readback DIR     reads every installed file in DIR back as the install's check does (unbuffered)
@@ -47,13 +48,25 @@ size_t PeakWorkingSet() {
   return counters.PeakWorkingSetSize;
 }
 
+// A medium that refuses to put the application in place (a write fault), for a failed install's checks.
+BOOL WINAPI RefuseApplication(LPCSTR from, LPCSTR to, DWORD flags) {
+  const char *name = strrchr(to, '\\');
+  if (name && !strcmp(name + 1, "VellumineMobile.exe") && strstr(from, TemporarySuffix)) {
+    SetLastError(ERROR_WRITE_FAULT);
+    return FALSE;
+  }
+  return MoveFileExA(from, to, flags);
+}
+
 int Ours(const char *dir, int language, const char *way) {
   CreateDirectoryA(dir, nullptr);
   lstrcpynA(InstallDir, dir, InstallDirSize);
   UiLanguage = language;
-  if (!strcmp(way, "by-name"))
+  if (!strncmp(way, "by-name", 7))
     SetFileInformation = nullptr;
-  InstallFlushWay = !strcmp(way, "batched") ? FlushWayBatched : FlushWayPerFile;
+  if (strstr(way, "-refused"))
+    FileMove = RefuseApplication;
+  InstallFlushWay = !strncmp(way, "batched", 7) ? FlushWayBatched : FlushWayPerFile;
   double start = Now();
   int installed = RunInstall();
   double elapsed = Now() - start;

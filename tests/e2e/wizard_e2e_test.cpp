@@ -313,7 +313,65 @@ TEST(Install, DamagedCopyWritesNothing) {
 // power-cut checks, tests/media/power_cut_check.sh, whose medium also records that every file is flushed.)
 TEST(Install, EachWayToStart) {
   InstallWith(2, true, true);
-  InstallWith(1, false, false); // left on H: for the check from the Linux side
+  InstallWith(1, false, false);
+}
+
+// What each file of the install folder holds: bytes and attribute word, by name.
+std::map<std::string, std::pair<std::string, DWORD>> Snapshot(const std::string &dir) {
+  std::map<std::string, std::pair<std::string, DWORD>> files;
+  for (const std::string &name : FilesIn(dir)) {
+    std::string path = dir + "\\" + name;
+    files[name] = {ReadFileText(path.c_str()), GetFileAttributesA(path.c_str())};
+  }
+  return files;
+}
+
+// Agree/Install over that install while a program uses one of its files: the application started from the stick,
+// then a help viewer that holds the help file open without sharing its deletion. Each time the message names the
+// file, nothing on the stick changes and the wizard waits on the licence page; with the program closed, the install
+// goes ahead (and is left on H: for the check from the Linux side).
+TEST(Install, AFileInUseIsNamedAndTheStickStaysAsItWas) {
+  auto before = Snapshot("H:\\Vellumine");
+  ASSERT_EQ(before.size(), 32u);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION app = {};
+  char program[] = "H:\\Vellumine\\VellumineMobile.exe", help[] = "H:\\Vellumine\\VellumineGuide.chm";
+  ASSERT_TRUE(CreateProcessA(nullptr, program, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &app));
+  WaitForInputIdle(app.hProcess, 10000);
+  InstallerSession s;
+  ASSERT_TRUE(s.Start());
+  ToLicence(s, "H", 2);
+  for (const char *used : {program, help}) {
+    HANDLE viewer = used == help ? CreateFileA(help, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
+                                 : INVALID_HANDLE_VALUE;
+    s.Click(IDC_NEXT);
+    HWND message = WaitForWindow("Quellory Install Message", 30000);
+    ASSERT_NE(message, nullptr) << used;
+    if (used == program)
+      Screenshot(message, "message_in_use");
+    ShownMessage m = TakeMessage();
+    s.Settle();
+    char chinese[256], english[256];
+    snprintf(chinese, sizeof chinese, InUseChineseFormat, used);
+    snprintf(english, sizeof english, InUseEnglishFormat, used);
+    EXPECT_EQ(m.chinese, chinese);
+    EXPECT_EQ(m.english, english);
+    ExpectPage(s, 2);
+    EXPECT_TRUE(Snapshot("H:\\Vellumine") == before) << used << ": every file's bytes and attributes as they were";
+    if (viewer != INVALID_HANDLE_VALUE)
+      CloseHandle(viewer);
+    TerminateProcess(app.hProcess, 0);
+    WaitForSingleObject(app.hProcess, 10000);
+  }
+  CloseHandle(app.hProcess);
+  CloseHandle(app.hThread);
+  s.Click(IDC_NEXT);
+  ShownMessage m = TakeMessage(60000);
+  EXPECT_EQ(m.english, SuccessEnglish);
+  EXPECT_EQ(s.WaitForExit(), 0);
+  EXPECT_NE(ReadFileText("H:\\Vellumine\\QuorbixUI.ini").find("UILanguage=2\r\n"), std::string::npos);
+  EXPECT_TRUE(FilesIn("H:\\Vellumine", "*.vel*").empty());
 }
 
 // How many wizards are open.

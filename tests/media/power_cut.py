@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Power cut at every moment of a recorded install (fuse_medium.py --record), replayed with fat_tree.Tree.
 
-  power_cut.py RECORD FOLDER STANDINS [--pulled OUT] [--cuts OUT] [--second BYTES] [--flushes FILES ROOT]
+  power_cut.py RECORD FOLDER STANDINS [--pulled OUT] [--cuts OUT] [--second BYTES] [--third BYTES]
+               [--flushes FILES ROOT]
 
 After every operation of RECORD, both ways the power can go (fat_tree: cut, the lazy writer's worst case; pull,
 only what was flushed) must leave each installed name of FOLDER (the manifest's rows in the install folder) either
@@ -9,8 +10,9 @@ missing or whole: the file the build packed (payload/ or STANDINS), the settings
 Temporary files may be left. With --pulled, writes the tree pulled after the last operation into OUT, files with
 their modes and user.DOSATTRIB, for check_install.sh. With --cuts, writes the trees cut at three moments into
 OUT/1, OUT/2 and OUT/3, for installing again: the middle of the dictionary in the first install, just after a
-rename, and while the settings file is written, both in the install that begins at byte --second of RECORD. With
---flushes, each of the two installs must have flushed FILES files and the root folder ROOT times.
+rename, and while the settings file is written, both in the install that begins at byte --second of RECORD; and
+into OUT/4 in the middle of putting the earlier files back, in a failed install that begins at byte --third. With
+--flushes, each of the two installs before --third must have flushed FILES files and the root folder ROOT times.
 Prints one line per finding and a summary; exits 1 on any torn file.
 """
 import argparse
@@ -84,6 +86,7 @@ def main():
     parser.add_argument("--pulled")
     parser.add_argument("--cuts")
     parser.add_argument("--second", type=int, default=0)
+    parser.add_argument("--third", type=int)
     parser.add_argument("--flushes", type=int, nargs=2)
     args = parser.parse_args()
     whole = whole_files(args.folder, args.standins)
@@ -92,10 +95,12 @@ def main():
     moments = failures = 0
     judged = {}  # path -> the state it was last judged in
     cuts = {}
-    flushes = [[0, 0], [0, 0]]  # of files and of the root, in each install
+    flushes = [[0, 0], [0, 0], [0, 0]]  # of files and of the root, in each install
+    third = args.third if args.third is not None else float("inf")
     for at, operation, arguments in records(args.record):
+        install = 2 if at >= third else 1 if at >= args.second else 0
         if operation == "sync" and (arguments[0] == "/" or stat.S_ISREG(tree.nodes[arguments[0]].mode)):
-            flushes[at >= args.second][arguments[0] == "/"] += 1
+            flushes[install][arguments[0] == "/"] += 1
         getattr(tree, operation)(*arguments)
         moments += 1
         for path, contents in whole.items():
@@ -109,16 +114,19 @@ def main():
                 failures += 1
                 print("torn: %s after operation %d (%s %s)" % (path, moments, operation, arguments[0]))
         name = os.path.basename(arguments[0]) if arguments and isinstance(arguments[0], str) else ""
-        first, second = at < args.second, at >= args.second
+        first, second = install == 0, install == 1
         if first and operation == "write" and name.startswith("cedict_ts.u8") and arguments[1] >= 1 << 20:
             cuts.setdefault(1, (moments, tree.after_cut()))
         if second and operation == "rename" and args.second:
             cuts.setdefault(2, (moments, tree.after_cut()))
         if second and operation == "write" and name.startswith("QuorbixUI.ini") and args.second:
             cuts.setdefault(3, (moments, tree.after_cut()))
+        if install == 2 and operation == "rename" and arguments[0].endswith(".vel-old") and \
+                not arguments[1].endswith(".vel-old"):  # an earlier file put back; the power goes before the rest
+            cuts.setdefault(4, (moments, tree.after_cut()))
     print("%d operations, each cut and pulled: %s" % (moments, "%d torn" % failures if failures else "nothing torn"))
     print("flushes of files and of the root: %s" % ", then ".join("%d and %d" % tuple(f) for f in flushes))
-    if args.flushes and any(f != args.flushes for f in flushes):
+    if args.flushes and any(f != args.flushes for f in flushes[:2]):
         print("FAILED: each install should flush %d files and the root %d times" % tuple(args.flushes))
         failures += 1
     if args.pulled:

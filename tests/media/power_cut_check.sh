@@ -7,11 +7,12 @@
 # read-only bit by name, as Windows without SetFileInformationByHandle does; "batched" flushes the files as on a
 # FAT drive, the root twice and no file on its own). Each install must flush every file and then the root once,
 # or, batched, the root twice and nothing else.
-# The medium records both installs; tests/media/power_cut.py then replays them and cuts the power after every
-# operation, both ways. Checked: no installed name ever holds a torn file; pulled right after the reinstall, the
-# medium holds the whole install with the second language and every attribute; and at three of the cuts (through
-# the exe, at the first) the installer, run again on what survived, succeeds with the right tree and nothing left
-# over.
+# In-process, a third install then fails at its last rename (the application's, refused) and puts every earlier
+# file back. The medium records the installs; tests/media/power_cut.py then replays them and cuts the power after
+# every operation, both ways. Checked: no installed name ever holds a torn file; pulled after the last install, the
+# medium holds the whole reinstall with the second language and every attribute; and at three of the cuts, and
+# in-process at a fourth in the failed install's putting back (through the exe, at the first), the installer, run
+# again on what survived, succeeds with the right tree and nothing left over.
 # Needs root and /dev/fuse (scripts/test.sh runs it so); otherwise it is skipped (exit 77).
 set -u
 build=${1:?the build folder}
@@ -40,11 +41,12 @@ medium() { # mounts the medium as drive W: with the options given, once the one 
   mountpoint -q "$mount" || { echo "FAILED: the medium did not mount: $(tail -1 "$work/medium.out")"; exit 1; }
   ln -sfn "$mount" "$WINEPREFIX/dosdevices/w:"
 }
-install() { # language, what is being done
+install() { # language, what is being done[, the in-process way, the exit status expected]
   local driver=("$build/e2e_walkthrough.exe" W "$1") status=0
-  [ -z "$way" ] || driver=("$build/bench/install_bench.exe" ours 'W:\Vellumine' "$1" "$way")
+  [ -z "$way" ] || driver=("$build/bench/install_bench.exe" ours 'W:\Vellumine' "$1" "${3:-$way}")
   "$root/scripts/wine-run.sh" "${VELLUMINE_WINE_ARCH:-win32}" "${driver[@]}" >"$work/driver.out" 2>&1 || status=$?
-  [ $status = 0 ] || { echo "FAILED: $2 (exit $status): $(tail -3 "$work/driver.out" | tr -d '\r' | tr '\n' ' ')"; fail=1; }
+  [ $status = "${4:-0}" ] ||
+    { echo "FAILED: $2 (exit $status): $(tail -3 "$work/driver.out" | tr -d '\r' | tr '\n' ' ')"; fail=1; }
 }
 whole() { # folder under build/usb, language, what is being checked
   local out
@@ -62,11 +64,16 @@ medium --record "$work/record"
 install 0 "the first install"
 second=$(stat -c %s "$work/record")
 install 2 "the reinstall in another language"
+third=()
+if [ -n "$way" ]; then # a third install fails at its last rename and puts every earlier file back
+  third=(--third "$(stat -c %s "$work/record")")
+  install 1 "the failed install" "$way-refused" 1
+fi
 unmount
 flushes=(32 1)
 [ "$way" = batched ] && flushes=(0 2)
 /usr/bin/python3 "$root/tests/media/power_cut.py" "$work/record" /Vellumine "$standins" --second "$second" \
-  --pulled "$work/pulled" --cuts "$work/cuts" --flushes "${flushes[@]}" || fail=1
+  "${third[@]}" --pulled "$work/pulled" --cuts "$work/cuts" --flushes "${flushes[@]}" || fail=1
 whole "$(basename "$work")/pulled" 2 "pulled right after the reinstall's success"
 for cut in "$work"/cuts/*; do
   # Through the exe once (each run waits the wizard's five seconds); in-process at every cut.

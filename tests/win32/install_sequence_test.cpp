@@ -6,10 +6,13 @@
 #include <zlib.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/globals.h"
+#include "install/file_writer.h"
+#include "install/hold_retry.h"
 #include "install/install_sequence.h"
 #include "install/manifest.h"
 #include "install/read_back.h"
@@ -102,33 +105,104 @@ TEST_F(InstallSequence, MissingFolderFailsAtTheFirstRow) {
   EXPECT_EQ(GetFileAttributesA("E:\\no-such-install-folder"), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(InstallSequence, HeldFontFileFailsWithTheBarAt25) {
-  std::string dir = FreshFolder("Locked");
-  ASSERT_EQ(Install(dir, 1), 1);
-  std::string font = dir + "\\ChnBmp.bin";
-  SetFileAttributesA(font.c_str(), FILE_ATTRIBUTE_NORMAL);
-  HANDLE held = CreateFileA(font.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(Install(dir, 2), 0);
-  CloseHandle(held);
-  EXPECT_EQ(Positions, std::vector<int>({10, 20, 25}));
-  for (int row = 0; row < 18; ++row)
-    EXPECT_NE(GetFileAttributesA((dir + "\\" + Manifest[row].destination).c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_TRUE(ReadWholeFile(font) == SourceFile("payload/ChnBmp.bin")) << "the font of the earlier install is intact";
-  EXPECT_EQ(Text(ReadWholeFile(dir + "\\QuorbixUI.ini")),
-            Text(SourceFile("payload/QuorbixUI.ini")) + "\r\n[Config]\r\nUILanguage=2\r\n\r\n")
-      << "rewritten whole, with this install's language";
-  // Batched (as on FAT), every file is written before the renames, and the font's fails: the names before it keep
-  // their new files, and every other temporary file goes.
-  InstallFlushWay = FlushWayBatched;
-  held = CreateFileA(font.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_EQ(Install(dir, 0), 0);
-  CloseHandle(held);
-  InstallFlushWay = FlushWayByFileSystem;
-  EXPECT_EQ(Positions, std::vector<int>({10, 20, 25, 45, 75, 90}));
-  EXPECT_TRUE(ReadWholeFile(font) == SourceFile("payload/ChnBmp.bin"));
-  EXPECT_NE(Text(ReadWholeFile(dir + "\\QuorbixUI.ini")).find("UILanguage=0"), std::string::npos);
-  EXPECT_TRUE(FilesIn(dir, "*.vel~").empty());
+// What each file of a folder holds: its bytes and attribute word, by name.
+std::map<std::string, std::pair<Bytes, DWORD>> Snapshot(const std::string &dir) {
+  std::map<std::string, std::pair<Bytes, DWORD>> files;
+  for (const std::string &name : FilesIn(dir))
+    files[name] = {ReadWholeFile(dir + "\\" + name), GetFileAttributesA((dir + "\\" + name).c_str())};
+  return files;
+}
+
+// In place of MoveFileExA: the new application's rename refused (a failing medium), or the first rename met by a
+// program that holds its file without sharing deletion for 1.5 s (a scanner's long look).
+enum RenameFault { RenameRefused, RenameHeldAWhile } RenameMeets;
+HANDLE Holder = INVALID_HANDLE_VALUE;
+bool HoldTaken;
+DWORD WINAPI LetGo(LPVOID) {
+  Sleep(1500);
+  CloseHandle(Holder);
+  Holder = INVALID_HANDLE_VALUE;
+  return 0;
+}
+BOOL WINAPI MoveMeets(LPCSTR from, LPCSTR to, DWORD flags) {
+  std::string target = to;
+  if (RenameMeets == RenameRefused && target.size() > 19 &&
+      target.substr(target.size() - 19) == "VellumineMobile.exe" && strstr(from, ".vel~")) {
+    SetLastError(ERROR_WRITE_FAULT);
+    return FALSE;
+  }
+  if (RenameMeets == RenameHeldAWhile && !HoldTaken) {
+    HoldTaken = true;
+    Holder = CreateFileA(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    CloseHandle(CreateThread(nullptr, 0, LetGo, nullptr, 0, nullptr));
+  }
+  return MoveFileExA(from, to, flags);
+}
+
+// A reinstall over an earlier install that differs from it in every file (other bytes, other attribute bits), each
+// way of flushing: one that fails once it has begun to put files in place puts every earlier file back as it was
+// and removes every new one (a fresh install its folder too); a hold that lets go within the retries ends well.
+TEST_F(InstallSequence, AFailedInstallLeavesTheDriveAsItFoundIt) {
+  const std::vector<int> ToFont = {10, 20, 25}, ToLast = {10, 20, 25, 45, 75}, Batched = {10, 20, 25, 45, 75, 90};
+  const struct {
+    FlushWay way;
+    const char *fault; // "font": held open by another program past the retries; else how the rename meets it
+    RenameFault meets;
+    bool fresh;     // no earlier install: the folder made by this one
+    bool leftovers; // what a power cut left: one earlier file set aside without its name, a stale one beside another
+    int result;
+    std::vector<int> positions;
+  } cases[] = {{FlushWayPerFile, "font", RenameRefused, false, false, InstallHeld, ToFont},
+               {FlushWayBatched, "font", RenameRefused, false, false, InstallHeld, Batched},
+               {FlushWayPerFile, "rename", RenameRefused, false, true, InstallFailed, ToLast},
+               {FlushWayBatched, "rename", RenameRefused, true, false, InstallFailed, Batched},
+               {FlushWayPerFile, "rename", RenameHeldAWhile, false, false, InstallSucceeded, AllPositions},
+               {FlushWayBatched, "rename", RenameHeldAWhile, true, false, InstallSucceeded, AllPositions}};
+  for (const auto &c : cases) {
+    std::string dir = FreshFolder("Earlier"), font = dir + "\\ChnBmp.bin", label = c.fault;
+    label += " " + std::to_string(c.way) + " " + std::to_string(c.meets);
+    if (!c.fresh) { // a fresh one's folder counts as made by the install
+      ASSERT_EQ(Install(dir, 0), InstallSucceeded);
+      int i = 0;
+      for (const std::string &name : FilesIn(dir)) {
+        std::string path = dir + "\\" + name;
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(WriteWholeFile(path, Bytes(name.begin(), name.end())));
+        SetFileAttributesA(path.c_str(), ++i % 2 ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_READONLY);
+      }
+    }
+    auto before = Snapshot(dir);
+    if (c.leftovers) { // the one the name lacks is the only copy: it goes back
+      ASSERT_TRUE(MoveFileA((dir + "\\gbk2b5.bin").c_str(), (dir + "\\gbk2b5.bin.vel-old").c_str()));
+      ASSERT_TRUE(WriteWholeFile(dir + "\\sort.dic.vel-old", Bytes(10, 's')));
+    }
+    HANDLE held = c.fault == std::string("font")
+                      ? CreateFileA(font.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                      : INVALID_HANDLE_VALUE;
+    InstallFlushWay = c.way;
+    RenameMeets = c.meets;
+    FileMove = MoveMeets;
+    snprintf(InstallDir, sizeof InstallDir, "%s", dir.c_str());
+    UiLanguage = 2;
+    Positions.clear();
+    HoldTaken = false;
+    EXPECT_EQ(RunInstall(nullptr, c.fresh), c.result) << label;
+    FileMove = MoveFileExA;
+    InstallFlushWay = FlushWayByFileSystem;
+    if (held != INVALID_HANDLE_VALUE)
+      CloseHandle(held);
+    EXPECT_EQ(Positions, c.positions) << label;
+    EXPECT_TRUE(FilesIn(dir, "*.vel*").empty()) << label << ": no temporary file, no earlier one left aside";
+    if (c.result == InstallSucceeded) {
+      EXPECT_EQ(Text(ReadWholeFile(dir + "\\QuorbixUI.ini")),
+                Text(SourceFile("payload/QuorbixUI.ini")) + "\r\n[Config]\r\nUILanguage=2\r\n\r\n");
+      EXPECT_EQ(Holder, INVALID_HANDLE_VALUE) << "the hold came and went";
+      continue;
+    }
+    EXPECT_EQ(GetFileAttributesA(dir.c_str()) == INVALID_FILE_ATTRIBUTES, c.fresh) << label;
+    EXPECT_TRUE(Snapshot(dir) == before) << label << ": every earlier file as it was, every new one gone";
+    EXPECT_EQ(std::string(HeldFile), c.result == InstallHeld ? font : "") << label;
+  }
 }
 
 // Drives that scripts/test.sh maps when it can mount a tmpfs: F: holds 64 KiB, G: is mounted read-only.

@@ -142,6 +142,11 @@ protected:
 };
 
 TEST_F(MessageDialog, LaysItselfOutForEachButtonSet) {
+  // The longest installed path in the message that names a file in use: each line whole (a label shows 79 bytes).
+  const char *longest = "E:\\Vellumine\\VellumineUnInstall.exe";
+  char InUseChinese[80], InUseEnglish[128];
+  ASSERT_LT(snprintf(InUseChinese, sizeof InUseChinese, InUseChineseFormat, longest), 80);
+  ASSERT_LT(snprintf(InUseEnglish, sizeof InUseEnglish, InUseEnglishFormat, longest), 128);
   struct Case {
     const char *chinese, *english;
     int buttons;
@@ -153,6 +158,7 @@ TEST_F(MessageDialog, LaysItselfOutForEachButtonSet) {
       {"是否继续安装？", "Go on with the install?", 1, "message_ok_cancel"},
       {MemoryChinese, "", 0, nullptr},
       {VerifyChinese, VerifyEnglish, 0, "message_verify"},
+      {InUseChinese, InUseEnglish, 0, nullptr},
   };
   for (const Case &c : cases) {
     int result = Show(c.chinese, c.english, c.buttons, [&](HWND dialog) {

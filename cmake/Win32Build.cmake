@@ -77,7 +77,7 @@ add_library(vwin STATIC
   src/wizard/folder_chooser.cpp
   src/app/message_loop.cpp
 )
-target_link_libraries(vwin PUBLIC vcore user32 gdi32 comdlg32 comctl32)
+target_link_libraries(vwin PUBLIC vcore user32 gdi32 comctl32)
 # With -fdata-sections, mingw's GCC gives a zero-filled array a .data$ section of its own, bytes in the file; the
 # licence list's lines (130 KB) and the CRC-32 tables (8 KB, made at run time) belong in .bss.
 set_source_files_properties(src/ui/licence_item.cpp src/store/crc32.cpp PROPERTIES COMPILE_OPTIONS -fno-data-sections)

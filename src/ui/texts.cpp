@@ -21,6 +21,9 @@ const char *const InUseChineseFormat = "%s 正被程序使用。请关闭程序�
 const char *const InUseEnglishFormat =
     "%s is in use by a program. Please close that program and press Agree/Install again.";
 
+const char *const ChooserChinese = "无法打开目录选择窗口。请直接填写USB盘号。";
+const char *const ChooserEnglish = "The folder chooser cannot be opened. Please type the USB drive letter.";
+
 const char *const LabelOk = "确认 OK";
 const char *const LabelCancel = "取消 Cancel";
 const char *const LabelBack = "退一步 Back";
@@ -47,7 +50,7 @@ const char *const Texts[] = {
     // Messages
     MemoryChinese, MemoryEnglish, DriveChinese, DriveEnglish, FolderChinese, FolderEnglishFormat, FolderEnglishReason,
     SuccessChinese, SuccessEnglish, FailureChinese, FailureEnglish, VerifyChinese, VerifyEnglish, InUseChineseFormat,
-    InUseEnglishFormat,
+    InUseEnglishFormat, ChooserChinese, ChooserEnglish,
     // Labels
     LabelOk, LabelCancel, LabelBack, LabelYes, LabelNo, LabelNext, LabelAgreeInstall, LabelBrowse, LabelInstallPath,
     LabelDirectories, LabelBrand, LabelDrives, LabelEdition, LabelInstaller, LabelUsbHint, LabelLanguage,

@@ -14,6 +14,7 @@ extern const char *const VerifyChinese, *const VerifyEnglish; // the drive did n
 // A program uses a file that the install would replace: formats with the file's path for %s. With the longest
 // installed path, the Chinese line stays within a label's 79 bytes and the English within the message's 127.
 extern const char *const InUseChineseFormat, *const InUseEnglishFormat;
+extern const char *const ChooserChinese, *const ChooserEnglish; // the folder chooser cannot be opened
 
 // Labels of the owner-drawn buttons and of the check boxes.
 extern const char *const LabelOk, *const LabelCancel, *const LabelBack, *const LabelYes, *const LabelNo;

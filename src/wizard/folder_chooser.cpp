@@ -8,9 +8,20 @@
 #include <string.h>
 
 #include "app/globals.h"
+#include "install/kernel_function.h"
 #include "resources/resource_ids.h"
 #include "ui/button_painter.h"
 #include "ui/gbk_text.h"
+#include "ui/message_dialog.h"
+#include "ui/texts.h"
+
+const char *ChooserLibrary = "comdlg32.dll";
+
+namespace {
+
+typedef BOOL(WINAPI *GetOpenFileNameFn)(LPOPENFILENAMEA);
+
+} // namespace
 
 UINT_PTR CALLBACK ChooserHookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -46,6 +57,16 @@ UINT_PTR CALLBACK ChooserHookProc(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 void ChooseDestination(HWND wizard) {
+  // The common dialogs are loaded at Browse rather than at start: most users never open the chooser, and the DLL
+  // brings the shell with it.
+  HMODULE library = LoadSystemLibrary(ChooserLibrary);
+  GetOpenFileNameFn open = ModuleFunction<GetOpenFileNameFn>(library, "GetOpenFileNameA");
+  if (!open) {
+    if (library)
+      FreeLibrary(library);
+    ShowMessageDialog(ChooserChinese, ChooserEnglish, MessageOk, wizard);
+    return;
+  }
   OPENFILENAMEA request;
   char name[128];
   memset(&request, 0, sizeof request);
@@ -59,7 +80,9 @@ void ChooseDestination(HWND wizard) {
   request.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_PATHMUSTEXIST;
   request.lpfnHook = ChooserHookProc;
   request.lpTemplateName = MAKEINTRESOURCEA(IDD_CHOOSER);
-  if (!GetOpenFileNameA(&request))
+  BOOL chosen = open(&request);
+  FreeLibrary(library);
+  if (!chosen)
     return;
   InstallDir[1] = 0;
   SetDlgItemTextA(wizard, IDC_DRIVE_EDIT, InstallDir);

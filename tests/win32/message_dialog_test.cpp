@@ -10,6 +10,7 @@
 #include "resources/resource_ids.h"
 #include "ui/message_dialog.h"
 #include "ui/texts.h"
+#include "wizard/folder_chooser.h"
 
 namespace {
 
@@ -172,6 +173,20 @@ TEST_F(MessageDialog, LaysItselfOutForEachButtonSet) {
     ASSERT_NE(OpenDialog, nullptr) << c.english;
     EXPECT_EQ(result, c.buttons == 4 ? IDNO : IDOK);
   }
+}
+
+// Browse where the common dialogs cannot be loaded: a message says so, and the wizard goes on.
+TEST_F(MessageDialog, BrowseWithoutTheCommonDialogsSaysSo) {
+  ChooserLibrary = "vellumine-missing.dll";
+  std::string english;
+  OnOpen = [&](HWND dialog) {
+    english = MessageEnglishText;
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  };
+  SetTimer(nullptr, 0, 50, Poll);
+  ChooseDestination(nullptr);
+  ChooserLibrary = "comdlg32.dll";
+  EXPECT_EQ(english, ChooserEnglish);
 }
 
 TEST_F(MessageDialog, ChineseLineOf81BytesHasNoMargin) {

@@ -49,8 +49,9 @@ TEST(PeHardening, HeadersImportsAndManifest) {
   const IMAGE_NT_HEADERS *mapped =
       reinterpret_cast<const IMAGE_NT_HEADERS *>(base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
   const IMAGE_DATA_DIRECTORY &imports = mapped->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  const char *system[] = {"kernel32.dll", "user32.dll", "gdi32.dll",    "comdlg32.dll",
-                          "comctl32.dll", "msvcrt.dll", "advapi32.dll", "shell32.dll"};
+  // System DLLs only; not comdlg32, which brings the shell in and is loaded at Browse.
+  const char *system[] = {"kernel32.dll", "user32.dll",   "gdi32.dll",  "comctl32.dll",
+                          "msvcrt.dll",   "advapi32.dll", "shell32.dll"};
   int count = 0;
   for (auto *d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(base + imports.VirtualAddress); d->Name; ++d) {
     const char *name = reinterpret_cast<const char *>(base + d->Name);

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the installer's icon, src/resources/app.ico: an open book on a blue tile with a red bookmark.
-Five images: 32x32, 48x48 and 16x16 in 16 colours, and for display scales of 200 % and 300 % 64x64 and 96x96 as
+Five images: 32x32 and 16x16 in 16 colours, 48x48 in 256, and for display scales of 200 % and 300 % 64x64 and 96x96 as
 PNG (which Windows reads in icons since Vista; smaller by far than bitmaps).   python3 tools/make_icon.py OUT"""
 import struct
 import sys
@@ -75,7 +75,7 @@ def png(n):
 
 
 def main(out):
-    specs = [(32, 4), (48, 4), (16, 4), (64, 8), (96, 8)]
+    specs = [(32, 4), (48, 8), (16, 4), (64, 8), (96, 8)]
     images = [image(n, bits) if n < 64 else png(n) for n, bits in specs]
     data = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)

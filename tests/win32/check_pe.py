@@ -3,11 +3,13 @@
 type, a GUI subsystem, ASLR with a real relocation table, DEP, no build time in the header, imports from system
 DLLs only, the asInvoker and DPI-aware manifest, and the version details in English and Chinese (Simplified).
     check_pe.py EXE i386|amd64 VERSION"""
+import struct
 import sys
 
 import pefile
 
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comdlg32.dll", "comctl32.dll", "msvcrt.dll",
+# System DLLs only; not comdlg32, which brings the shell in and is loaded at Browse.
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll",
                "advapi32.dll", "shell32.dll"}
 MACHINES = {"i386": (0x14C, 0x10B), "amd64": (0x8664, 0x20B)}
 
@@ -61,12 +63,17 @@ def failures(path, machine, version):
     imports = [entry.dll.decode().lower() for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
     checks.append((len(imports) >= 3, "only %d imported DLLs" % len(imports)))
     checks += [(dll in SYSTEM_DLLS, "imports " + dll) for dll in imports]
-    manifest = b""
+    manifest, icons = b"", []
     resources = pe.DIRECTORY_ENTRY_RESOURCE.entries if hasattr(pe, "DIRECTORY_ENTRY_RESOURCE") else []
     for kind in resources:
+        data = kind.directory.entries[0].directory.entries[0].data.struct
         if kind.id == 24:
-            data = kind.directory.entries[0].directory.entries[0].data.struct
             manifest = pe.get_data(data.OffsetToData, data.Size)
+        if kind.id == 14:  # the icon group: per image, its size and colour depth (GRPICONDIRENTRY)
+            group = pe.get_data(data.OffsetToData, data.Size)
+            icons = [struct.unpack_from("<BBBBHH", group, 6 + 14 * i) for i in range(group[4])]
+    sizes = {(w or 256, bits) for w, _, _, _, _, bits in icons}
+    checks.append(({(16, 4), (32, 4), (48, 8)} <= sizes, "icon images %s: 16 and 32 in 16 colours, 48 in 256" % sizes))
     checks.append((b'requestedExecutionLevel level="asInvoker"' in manifest, "no asInvoker manifest"))
     checks.append((b'2005/WindowsSettings">true</dpiAware>' in manifest, "no system DPI awareness in the manifest"))
     problems, found = version_failures(pe, version)

@@ -14,6 +14,9 @@
 //                                  FlushFileBuffers
 //   install_bench limit DIR        the fair limit for a verified install: for every carried entry, uncompress, write
 //                                  a new file in DIR, FlushFileBuffers, then read it back unbuffered and compare
+//   install_bench limit-safe DIR   the fair limit with the promises of a power cut at any moment: as limit, but each
+//                                  file written under a temporary name and renamed onto its own, written through,
+//                                  and the drive's root folder flushed at the end
 //   install_bench empty            nothing: the empty-process time of this program
 //
 // Each prints one line "<mode> <milliseconds> ms [peak_working_set <bytes>]", timed with QueryPerformanceCounter.
@@ -159,9 +162,13 @@ int Flush(const char *dir) {
   return 0;
 }
 
-// The least a verified install must do, with none of ours: no pre-flight, no temporary files, no attributes.
-int Limit(const char *dir) {
+// The least a verified install must do, with none of ours: no pre-flight, no attributes. Plain: no temporary
+// files either. Safe, with what a power cut at any moment needs of any installer: each file written under a
+// temporary name, flushed, then renamed onto its own (written through), and the drive's root folder flushed at the
+// end (on FAT what takes the last renames to the medium).
+int Limit(const char *dir, bool safe) {
   CreateDirectoryA(dir, nullptr);
+  char root[4] = {dir[0], ':', '\\', 0};
   unsigned char *buffer = static_cast<unsigned char *>(malloc(PayloadBufferSize));
   // Unbuffered reads need sector-aligned buffers: VirtualAlloc gives page-aligned ones.
   unsigned char *back = static_cast<unsigned char *>(
@@ -174,12 +181,15 @@ int Limit(const char *dir) {
       return 1;
     if (!inflated)
       continue;
-    char path[MAX_PATH];
+    char path[MAX_PATH], temporary[MAX_PATH];
     wsprintfA(path, "%s\\%s", dir, row.destination);
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    wsprintfA(temporary, "%s.tmp", path);
+    HANDLE file =
+        CreateFileA(safe ? temporary : path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD done = 0;
     BOOL ok = WriteFile(file, buffer, length, &done, nullptr) && FlushFileBuffers(file);
     CloseHandle(file);
+    ok = ok && (!safe || MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
     file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr);
     ok = ok && ReadFile(file, back, (length + 4095) / 4096 * 4096, &done, nullptr) && done == length &&
          memcmp(back, buffer, length) == 0;
@@ -187,7 +197,13 @@ int Limit(const char *dir) {
     if (!ok)
       return 1;
   }
-  printf("limit %.2f ms\n", Now() - start);
+  if (safe) {
+    HANDLE folder = CreateFileA(root, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    FlushFileBuffers(folder);
+    CloseHandle(folder);
+  }
+  printf("%s %.2f ms\n", safe ? "limit-safe" : "limit", Now() - start);
   VirtualFree(back, 0, MEM_RELEASE);
   free(buffer);
   return 0;
@@ -207,13 +223,13 @@ int main(int argc, char **argv) {
     return ReadBack(argv[2]);
   if (argc >= 3 && !strcmp(argv[1], "flush"))
     return Flush(argv[2]);
-  if (argc >= 3 && !strcmp(argv[1], "limit"))
-    return Limit(argv[2]);
+  if (argc >= 3 && (!strcmp(argv[1], "limit") || !strcmp(argv[1], "limit-safe")))
+    return Limit(argv[2], !strcmp(argv[1], "limit-safe"));
   if (argc >= 2 && !strcmp(argv[1], "empty")) {
     printf("empty 0 ms peak_working_set %lu\n", static_cast<unsigned long>(PeakWorkingSet()));
     return 0;
   }
   fprintf(stderr, "usage: install_bench ours DIR [LANGUAGE [WAY]] | inflate | copy SRC DIR | readback DIR | flush DIR "
-                  "| limit DIR | empty\n");
+                  "| limit DIR | limit-safe DIR | empty\n");
   return 2;
 }

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The benchmarks of bench/README.md, under Wine on this machine:
 #   bench/run_bench.sh [ROUNDS]        (default 15)       bench/run_bench.sh --pairing   (the pairing line alone)
-# Install work: our install sequence against NSIS (zlib, /SOLID lzma) and two limits, on drive K: mapped to
-# build/usb/bench: uncompress + CopyFileA, and the fair limit for a verified install (uncompress, write, flush and
-# an unbuffered read-back of every file); start-up: process creation to a painted first window, ours against NSIS.
+# Install work: our install sequence against NSIS (zlib, /SOLID lzma) and three limits, on drive K: mapped to
+# build/usb/bench: uncompress + CopyFileA; the fair limit for a verified install (uncompress, write, flush and an
+# unbuffered read-back of every file); and the same with what a power cut at any moment needs (a temporary name and
+# a written-through rename a file, the root folder flushed at the end), the limit our goal is held against;
+# start-up: process creation to a painted first window, ours against NSIS.
 # Like for like and never under emulation: where this host runs 32-bit code, our shipped 32-bit build against
 # NSIS's x86-ansi stubs; elsewhere our 64-bit build against NSIS's amd64-unicode stubs, under Wine's 64-bit loader.
 # Contenders alternate run by run. Prints min/median/max per contender and the ratios of medians.
@@ -61,6 +63,7 @@ for r in $(seq "$rounds"); do
   run nsis_lzma wine "$work/nsis/nsis_lzma.exe" /S '/D=K:\Vellumine'
   run copy wine "$bin/install_bench.exe" copy "$payload_win" 'K:\Vellumine'
   run limit wine "$bin/install_bench.exe" limit 'K:\Vellumine'
+  run limit_safe wine "$bin/install_bench.exe" limit-safe 'K:\Vellumine'
   run empty_ours wine "$bin/install_bench.exe" empty
   run empty_nsis wine "$work/nsis/nsis_empty.exe" /S '/D=K:\Vellumine'
   run startup_ours wine "$bin/startup_bench.exe" "$root/build/$arch/VellumineSetup.exe" "Vellumine Installer"
@@ -76,22 +79,25 @@ for k in ours nsis_zlib nsis_lzma inflate copy empty_ours empty_nsis; do
   printf '  %-11s %s\n' "$k" "$s"
   eval "w_$k=\"$s\""
 done
-for k in ours inflate copy limit startup_ours startup_nsis; do
+for k in ours inflate copy limit limit_safe startup_ours startup_nsis; do
   s=$(echo "${inner[$k]}" | stats)
   printf '  %-13s in-process (QueryPerformanceCounter) %s\n' "$k" "$s"
   eval "i_$k=\"$s\""
 done
 mo=$(median "$w_ours"); mz=$(median "$w_nsis_zlib"); ml=$(median "$w_nsis_lzma"); eo=$(median "$w_empty_ours"); en=$(median "$w_empty_nsis")
 io=$(median "$i_ours"); ii=$(median "$i_inflate"); ic=$(median "$i_copy"); il=$(median "$i_limit")
-awk -v mo="$mo" -v mz="$mz" -v ml="$ml" -v eo="$eo" -v en="$en" -v io="$io" -v ii="$ii" -v ic="$ic" -v il="$il" 'BEGIN {
+is=$(median "$i_limit_safe")
+awk -v mo="$mo" -v mz="$mz" -v ml="$ml" -v eo="$eo" -v en="$en" -v io="$io" -v ii="$ii" -v ic="$ic" -v il="$il" \
+  -v is="$is" 'BEGIN {
   printf "work (wall - empty process): ours %.1f, NSIS zlib %.1f, NSIS lzma %.1f ms\n", mo-eo, mz-en, ml-en
   printf "ours / NSIS zlib work:            %.2f (goal <= 1.0)\n", (mo-eo)/(mz-en)
   printf "ours / NSIS lzma work:            %.2f\n", (mo-eo)/(ml-en)
   printf "ours in-process / (inflate+copy): %.2f\n", io/(ii+ic)
-  printf "ours in-process / fair limit:     %.2f (goal <= 1.1)\n", io/il
+  printf "ours in-process / fair limit:     %.2f (without the power-cut promises)\n", io/il
+  printf "ours in-process / safe limit:     %.2f (goal <= 1.1; the fair limit with the same promises)\n", io/is
 }'
 so=$(median "$i_startup_ours"); sn=$(median "$i_startup_nsis")
-awk -v so="$so" -v sn="$sn" 'BEGIN { printf "start-up ours / NSIS:             %.2f (goal <= 0.9)\n", so/sn }'
+awk -v so="$so" -v sn="$sn" 'BEGIN { printf "start-up ours / NSIS:             %.2f (goal <= 0.75)\n", so/sn }'
 peak=$(sort -n "$work/peak_ws" | tail -1) base=$(sort -n "$work/peak_ws_empty" | tail -1)
 echo "peak working set of our install: $peak bytes; of the same program doing nothing: $base bytes;"
 echo "  the install's own share: $((peak - base)) bytes (goal <= 8 MiB = 8388608)"

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 std::vector<std::string> FilesIn(const std::string &dir, const char *pattern) {
@@ -16,6 +17,20 @@ std::vector<std::string> FilesIn(const std::string &dir, const char *pattern) {
   while (FindNextFileA(h, &found));
   FindClose(h);
   return names;
+}
+
+std::map<std::string, std::pair<std::string, unsigned long>> Snapshot(const std::string &dir) {
+  std::map<std::string, std::pair<std::string, unsigned long>> files;
+  for (const std::string &name : FilesIn(dir)) {
+    std::string path = dir + "\\" + name, bytes;
+    if (FILE *f = fopen(path.c_str(), "rb")) {
+      for (int c; (c = fgetc(f)) != EOF;)
+        bytes += static_cast<char>(c);
+      fclose(f);
+    }
+    files[name] = {bytes, GetFileAttributesA(path.c_str())};
+  }
+  return files;
 }
 
 void EmptyFolder(const std::string &dir) {

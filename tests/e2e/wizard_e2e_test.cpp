@@ -316,16 +316,6 @@ TEST(Install, EachWayToStart) {
   InstallWith(1, false, false);
 }
 
-// What each file of the install folder holds: bytes and attribute word, by name.
-std::map<std::string, std::pair<std::string, DWORD>> Snapshot(const std::string &dir) {
-  std::map<std::string, std::pair<std::string, DWORD>> files;
-  for (const std::string &name : FilesIn(dir)) {
-    std::string path = dir + "\\" + name;
-    files[name] = {ReadFileText(path.c_str()), GetFileAttributesA(path.c_str())};
-  }
-  return files;
-}
-
 // Agree/Install over that install while a program uses one of its files: the application started from the stick,
 // then a help viewer that holds the help file open without sharing its deletion. Each time the message names the
 // file, nothing on the stick changes and the wizard waits on the licence page; with the program closed, the install
@@ -343,8 +333,7 @@ TEST(Install, AFileInUseIsNamedAndTheStickStaysAsItWas) {
   ASSERT_TRUE(s.Start());
   ToLicence(s, "H", 2);
   for (const char *used : {program, help}) {
-    HANDLE viewer = used == help ? CreateFileA(help, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
-                                 : INVALID_HANDLE_VALUE;
+    HANDLE viewer = CreateFileA(used == help ? help : "", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, 0);
     s.Click(IDC_NEXT);
     HWND message = WaitForWindow("Quellory Install Message", 30000);
     ASSERT_NE(message, nullptr) << used;
@@ -359,8 +348,7 @@ TEST(Install, AFileInUseIsNamedAndTheStickStaysAsItWas) {
     EXPECT_EQ(m.english, english);
     ExpectPage(s, 2);
     EXPECT_TRUE(Snapshot("H:\\Vellumine") == before) << used << ": every file's bytes and attributes as they were";
-    if (viewer != INVALID_HANDLE_VALUE)
-      CloseHandle(viewer);
+    CloseHandle(viewer);
     TerminateProcess(app.hProcess, 0);
     WaitForSingleObject(app.hProcess, 10000);
   }

@@ -52,14 +52,12 @@ said=$(VELLUMINE_USB=/media/stick bash -c "source '$root/scripts/wine-env.sh'" 2
 expect "VELLUMINE_USB outside the checkout: refused in one line" "1 1" "$? $(echo "$said" | grep -c VELLUMINE_USB)"
 # A mirror mid-sync (apt-get, dpkg and the rest stood in): one index fails, the install meets held broken packages;
 # deps.sh tries again from the release's own suite and, where that fails too, names the index and stops.
-apt=$root/build/apt-check
-codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+apt=$root/build/apt-check codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
 rm -rf "$apt" && mkdir -p "$apt"
-printf '#!/bin/sh\nexit 0\n' >"$apt/sleep"
-printf '#!/bin/sh\n[ "$1" = --print-foreign-architectures ] && echo i386\nexit 0\n' >"$apt/dpkg"
-printf '#!/bin/sh\nprintf "ja_JP.utf8\\nzh_CN.utf8\\nzh_TW.utf8\\nko_KR.utf8\\n"\n' >"$apt/locale"
-cat >"$apt/apt-get" <<'STANDIN'
-#!/bin/sh
+for tool in sleep dpkg-query dpkg locale apt-get; do printf '#!/bin/sh\n' >"$apt/$tool"; done
+echo '[ "$1" = --print-foreign-architectures ] && echo i386' >>"$apt/dpkg"
+echo 'printf "ja_JP.utf8\nzh_CN.utf8\nzh_TW.utf8\nko_KR.utf8\n"' >>"$apt/locale"
+cat >>"$apt/apt-get" <<'STANDIN'
 echo "$*" >>"$(dirname "$0")/calls"
 case "$*" in
   *update*) echo "E: Failed to fetch http://m/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (1 != 2). Mirror sync in progress?" >&2; exit 100 ;;
@@ -67,7 +65,6 @@ case "$*" in
   *) echo "E: Unable to correct problems, you have held broken packages." >&2; exit 100 ;;
 esac
 STANDIN
-cp "$apt/sleep" "$apt/dpkg-query"
 chmod 755 "$apt"/*
 for retry in 0 100; do
   rm -f "$apt/calls"

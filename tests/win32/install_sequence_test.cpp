@@ -6,7 +6,6 @@
 #include <zlib.h>
 
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -52,11 +51,11 @@ protected:
     DestroyWindow(WizardWindow);
     WizardWindow = nullptr;
   }
-  int Install(const std::string &dir, int language) {
+  int Install(const std::string &dir, int language, int madeFolder = 0) {
     snprintf(InstallDir, sizeof InstallDir, "%s", dir.c_str());
     UiLanguage = language;
     Positions.clear();
-    return RunInstall();
+    return RunInstall(nullptr, madeFolder);
   }
 };
 
@@ -105,19 +104,10 @@ TEST_F(InstallSequence, MissingFolderFailsAtTheFirstRow) {
   EXPECT_EQ(GetFileAttributesA("E:\\no-such-install-folder"), INVALID_FILE_ATTRIBUTES);
 }
 
-// What each file of a folder holds: its bytes and attribute word, by name.
-std::map<std::string, std::pair<Bytes, DWORD>> Snapshot(const std::string &dir) {
-  std::map<std::string, std::pair<Bytes, DWORD>> files;
-  for (const std::string &name : FilesIn(dir))
-    files[name] = {ReadWholeFile(dir + "\\" + name), GetFileAttributesA((dir + "\\" + name).c_str())};
-  return files;
-}
-
 // In place of MoveFileExA: the new application's rename refused (a failing medium), or the first rename met by a
 // program that holds its file without sharing deletion for 1.5 s (a scanner's long look).
-enum RenameFault { RenameRefused, RenameHeldAWhile } RenameMeets;
+enum Fault { FontHeld, RenameRefused, RenameHeldAWhile } RenameMeets;
 HANDLE Holder = INVALID_HANDLE_VALUE;
-bool HoldTaken;
 DWORD WINAPI LetGo(LPVOID) {
   Sleep(1500);
   CloseHandle(Holder);
@@ -125,14 +115,12 @@ DWORD WINAPI LetGo(LPVOID) {
   return 0;
 }
 BOOL WINAPI MoveMeets(LPCSTR from, LPCSTR to, DWORD flags) {
-  std::string target = to;
-  if (RenameMeets == RenameRefused && target.size() > 19 &&
-      target.substr(target.size() - 19) == "VellumineMobile.exe" && strstr(from, ".vel~")) {
+  if (RenameMeets == RenameRefused && strstr(to, "VellumineMobile.exe") && strstr(from, ".vel~")) {
     SetLastError(ERROR_WRITE_FAULT);
     return FALSE;
   }
-  if (RenameMeets == RenameHeldAWhile && !HoldTaken) {
-    HoldTaken = true;
+  if (RenameMeets == RenameHeldAWhile && Holder == INVALID_HANDLE_VALUE) {
+    RenameMeets = FontHeld; // once
     Holder = CreateFileA(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     CloseHandle(CreateThread(nullptr, 0, LetGo, nullptr, 0, nullptr));
   }
@@ -146,51 +134,42 @@ TEST_F(InstallSequence, AFailedInstallLeavesTheDriveAsItFoundIt) {
   const std::vector<int> ToFont = {10, 20, 25}, ToLast = {10, 20, 25, 45, 75}, Batched = {10, 20, 25, 45, 75, 90};
   const struct {
     FlushWay way;
-    const char *fault; // "font": held open by another program past the retries; else how the rename meets it
-    RenameFault meets;
+    Fault fault;    // FontHeld: the font held open by another program past the retries
     bool fresh;     // no earlier install: the folder made by this one
     bool leftovers; // what a power cut left: one earlier file set aside without its name, a stale one beside another
     int result;
     std::vector<int> positions;
-  } cases[] = {{FlushWayPerFile, "font", RenameRefused, false, false, InstallHeld, ToFont},
-               {FlushWayBatched, "font", RenameRefused, false, false, InstallHeld, Batched},
-               {FlushWayPerFile, "rename", RenameRefused, false, true, InstallFailed, ToLast},
-               {FlushWayBatched, "rename", RenameRefused, true, false, InstallFailed, Batched},
-               {FlushWayPerFile, "rename", RenameHeldAWhile, false, false, InstallSucceeded, AllPositions},
-               {FlushWayBatched, "rename", RenameHeldAWhile, true, false, InstallSucceeded, AllPositions}};
+  } cases[] = {{FlushWayPerFile, FontHeld, false, false, InstallHeld, ToFont},
+               {FlushWayBatched, FontHeld, false, false, InstallHeld, Batched},
+               {FlushWayPerFile, RenameRefused, false, true, InstallFailed, ToLast},
+               {FlushWayBatched, RenameRefused, true, false, InstallFailed, Batched},
+               {FlushWayPerFile, RenameHeldAWhile, false, false, InstallSucceeded, AllPositions},
+               {FlushWayBatched, RenameHeldAWhile, true, false, InstallSucceeded, AllPositions}};
   for (const auto &c : cases) {
-    std::string dir = FreshFolder("Earlier"), font = dir + "\\ChnBmp.bin", label = c.fault;
-    label += " " + std::to_string(c.way) + " " + std::to_string(c.meets);
-    if (!c.fresh) { // a fresh one's folder counts as made by the install
+    std::string dir = FreshFolder("Earlier"), font = dir + "\\ChnBmp.bin";
+    std::string label = std::to_string(c.way) + " " + std::to_string(c.fault);
+    int i = 0;
+    if (!c.fresh) // a fresh one's folder counts as made by the install
       ASSERT_EQ(Install(dir, 0), InstallSucceeded);
-      int i = 0;
-      for (const std::string &name : FilesIn(dir)) {
-        std::string path = dir + "\\" + name;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ASSERT_TRUE(WriteWholeFile(path, Bytes(name.begin(), name.end())));
-        SetFileAttributesA(path.c_str(), ++i % 2 ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_READONLY);
-      }
+    for (const std::string &name : FilesIn(dir)) {
+      std::string path = dir + "\\" + name;
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ASSERT_TRUE(WriteWholeFile(path, Bytes(name.begin(), name.end())));
+      SetFileAttributesA(path.c_str(), ++i % 2 ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_READONLY);
     }
     auto before = Snapshot(dir);
     if (c.leftovers) { // the one the name lacks is the only copy: it goes back
       ASSERT_TRUE(MoveFileA((dir + "\\gbk2b5.bin").c_str(), (dir + "\\gbk2b5.bin.vel-old").c_str()));
       ASSERT_TRUE(WriteWholeFile(dir + "\\sort.dic.vel-old", Bytes(10, 's')));
     }
-    HANDLE held = c.fault == std::string("font")
-                      ? CreateFileA(font.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
-                      : INVALID_HANDLE_VALUE;
+    HANDLE held = CreateFileA(c.fault == FontHeld ? font.c_str() : "", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, 0);
     InstallFlushWay = c.way;
-    RenameMeets = c.meets;
+    RenameMeets = c.fault;
     FileMove = MoveMeets;
-    snprintf(InstallDir, sizeof InstallDir, "%s", dir.c_str());
-    UiLanguage = 2;
-    Positions.clear();
-    HoldTaken = false;
-    EXPECT_EQ(RunInstall(nullptr, c.fresh), c.result) << label;
+    EXPECT_EQ(Install(dir, 2, c.fresh), c.result) << label;
     FileMove = MoveFileExA;
     InstallFlushWay = FlushWayByFileSystem;
-    if (held != INVALID_HANDLE_VALUE)
-      CloseHandle(held);
+    CloseHandle(held);
     EXPECT_EQ(Positions, c.positions) << label;
     EXPECT_TRUE(FilesIn(dir, "*.vel*").empty()) << label << ": no temporary file, no earlier one left aside";
     if (c.result == InstallSucceeded) {

@@ -224,9 +224,48 @@ TEST(Wizard, ReturnKeyGivesOneCommandPerPress) {
   EXPECT_EQ(s.WaitForExit(), 0);
 }
 
-// One whole install onto H: with the given language, started by Return in the licence edit when asked.
-void InstallWith(int language, bool byReturnInLicence, bool pointerOutside) {
-  ClearInstall("H");
+// Agree/Install over the install on H: while a program uses one of its files: the application started from the
+// stick, then a help viewer that holds the help file open without sharing its deletion. Each time the message names
+// the file, nothing on the stick changes and the wizard waits on the licence page.
+void NameFilesInUse(InstallerSession &s) {
+  auto before = Snapshot("H:\\Vellumine");
+  ASSERT_EQ(before.size(), 32u);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION app = {};
+  char program[] = "H:\\Vellumine\\VellumineMobile.exe", help[] = "H:\\Vellumine\\VellumineGuide.chm";
+  ASSERT_TRUE(CreateProcessA(nullptr, program, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &app));
+  WaitForInputIdle(app.hProcess, 10000);
+  for (const char *used : {program, help}) {
+    HANDLE viewer = CreateFileA(used == help ? help : "", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, 0);
+    s.Click(IDC_NEXT);
+    HWND message = WaitForWindow("Quellory Install Message", 30000);
+    ASSERT_NE(message, nullptr) << used;
+    if (used == program)
+      Screenshot(message, "message_in_use");
+    ShownMessage m = TakeMessage();
+    s.Settle();
+    char chinese[256], english[256];
+    snprintf(chinese, sizeof chinese, InUseChineseFormat, used);
+    snprintf(english, sizeof english, InUseEnglishFormat, used);
+    EXPECT_EQ(m.chinese, chinese);
+    EXPECT_EQ(m.english, english);
+    ExpectPage(s, 2);
+    EXPECT_TRUE(Snapshot("H:\\Vellumine") == before) << used << ": every file's bytes and attributes as they were";
+    CloseHandle(viewer);
+    TerminateProcess(app.hProcess, 0);
+    WaitForSingleObject(app.hProcess, 10000);
+  }
+  CloseHandle(app.hProcess);
+  CloseHandle(app.hThread);
+}
+
+// One whole install onto H: with the given language, started by Return in the licence edit when asked; over the
+// install there, after first has worked the licence page, when given, else onto an empty drive.
+void InstallWith(int language, bool byReturnInLicence, bool pointerOutside,
+                 void (*first)(InstallerSession &) = nullptr) {
+  if (!first)
+    ClearInstall("H");
   // Not where the wizard will appear (the last install left it at the centre): Wine may hear of the pointer entering
   // the new wizard only after the move below, and would then believe it still at the centre.
   SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
@@ -234,6 +273,8 @@ void InstallWith(int language, bool byReturnInLicence, bool pointerOutside) {
   ASSERT_TRUE(s.Start());
   ToLicence(s, "h", language);
   ExpectPage(s, 2);
+  if (first)
+    first(s);
   RECT wizard;
   GetWindowRect(s.wizard, &wizard);
   POINT from = pointerOutside ? POINT{wizard.right + 40, wizard.bottom + 40} : POINT{wizard.left + 30, wizard.top + 60};
@@ -313,52 +354,9 @@ TEST(Install, DamagedCopyWritesNothing) {
 // power-cut checks, tests/media/power_cut_check.sh, whose medium also records that every file is flushed.)
 TEST(Install, EachWayToStart) {
   InstallWith(2, true, true);
-  InstallWith(1, false, false);
-}
-
-// Agree/Install over that install while a program uses one of its files: the application started from the stick,
-// then a help viewer that holds the help file open without sharing its deletion. Each time the message names the
-// file, nothing on the stick changes and the wizard waits on the licence page; with the program closed, the install
-// goes ahead (and is left on H: for the check from the Linux side).
-TEST(Install, AFileInUseIsNamedAndTheStickStaysAsItWas) {
-  auto before = Snapshot("H:\\Vellumine");
-  ASSERT_EQ(before.size(), 32u);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION app = {};
-  char program[] = "H:\\Vellumine\\VellumineMobile.exe", help[] = "H:\\Vellumine\\VellumineGuide.chm";
-  ASSERT_TRUE(CreateProcessA(nullptr, program, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &app));
-  WaitForInputIdle(app.hProcess, 10000);
-  InstallerSession s;
-  ASSERT_TRUE(s.Start());
-  ToLicence(s, "H", 2);
-  for (const char *used : {program, help}) {
-    HANDLE viewer = CreateFileA(used == help ? help : "", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, 0);
-    s.Click(IDC_NEXT);
-    HWND message = WaitForWindow("Quellory Install Message", 30000);
-    ASSERT_NE(message, nullptr) << used;
-    if (used == program)
-      Screenshot(message, "message_in_use");
-    ShownMessage m = TakeMessage();
-    s.Settle();
-    char chinese[256], english[256];
-    snprintf(chinese, sizeof chinese, InUseChineseFormat, used);
-    snprintf(english, sizeof english, InUseEnglishFormat, used);
-    EXPECT_EQ(m.chinese, chinese);
-    EXPECT_EQ(m.english, english);
-    ExpectPage(s, 2);
-    EXPECT_TRUE(Snapshot("H:\\Vellumine") == before) << used << ": every file's bytes and attributes as they were";
-    CloseHandle(viewer);
-    TerminateProcess(app.hProcess, 0);
-    WaitForSingleObject(app.hProcess, 10000);
-  }
-  CloseHandle(app.hProcess);
-  CloseHandle(app.hThread);
-  s.Click(IDC_NEXT);
-  ShownMessage m = TakeMessage(60000);
-  EXPECT_EQ(m.english, SuccessEnglish);
-  EXPECT_EQ(s.WaitForExit(), 0);
-  EXPECT_NE(ReadFileText("H:\\Vellumine\\QuorbixUI.ini").find("UILanguage=2\r\n"), std::string::npos);
+  // Over that install, in another language, once the programs that used its files have been closed; left on H: for
+  // the check from the Linux side.
+  InstallWith(1, false, false, NameFilesInUse);
   EXPECT_TRUE(FilesIn("H:\\Vellumine", "*.vel*").empty());
 }
 

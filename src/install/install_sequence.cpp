@@ -128,6 +128,8 @@ int PutAllBack(const Placed *placed) {
 
 // Settles what an interrupted install left beside each row: earlier files set aside go back or go.
 int SettleLeftovers() {
+  if (!EarlierFilesLeft())
+    return 1;
   for (const ManifestRow &row : Manifest) {
     char path[InstallDirSize];
     ManifestRowPath(row, path, sizeof path);

@@ -75,6 +75,21 @@ void ManifestRowPath(const ManifestRow &row, char *path, size_t size) {
     BoundedFormat(path, size, row.destination, InstallDir[0]);
 }
 
+int EarlierFilesLeft() {
+  char patterns[2][InstallDirSize];
+  BoundedFormat(patterns[0], InstallDirSize, "%s\\*%s", InstallDir, EarlierSuffix);
+  BoundedFormat(patterns[1], InstallDirSize, "%c:\\*%s", InstallDir[0], EarlierSuffix);
+  for (const char *pattern : patterns) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      FindClose(search);
+      return 1;
+    }
+  }
+  return 0;
+}
+
 int LoadStoreIndex(StoreIndexEntry *index, int capacity) {
   HRSRC found = FindResourceA(AppInstance, MAKEINTRESOURCEA(StoreIndexId), STORE_INDEX_TYPE);
   HGLOBAL loaded = found ? LoadResource(AppInstance, found) : nullptr;
@@ -89,7 +104,7 @@ Room CheckBeforeInstall() {
     return RoomForNone;
 
   unsigned long long newSizes[ManifestRowCount], oldSizes[ManifestRowCount];
-  int rows = 0;
+  int rows = 0, earlierLeft = EarlierFilesLeft();
   for (const ManifestRow &row : Manifest) {
     unsigned long size = 0;
     const unsigned char *bytes = PayloadEntry(row.id, &size);
@@ -113,7 +128,7 @@ Room CheckBeforeInstall() {
     char leftover[InstallDirSize + 8], aside[InstallDirSize + 8];
     BoundedFormat(leftover, sizeof leftover, "%s%s", path, TemporarySuffix);
     BoundedFormat(aside, sizeof aside, "%s%s", path, EarlierSuffix);
-    oldSizes[rows] = ExistingSize(path) + ExistingSize(leftover) + ExistingSize(aside);
+    oldSizes[rows] = ExistingSize(path) + ExistingSize(leftover) + (earlierLeft ? ExistingSize(aside) : 0);
     ++rows;
   }
 

@@ -18,6 +18,10 @@ struct StoreIndexEntry;
 // Where a row is installed: InstallDir\name, or the drive-root pattern with InstallDir's drive letter.
 void ManifestRowPath(const ManifestRow &row, char *path, size_t size);
 
+// Whether an interrupted install left an earlier file set aside (EarlierSuffix) in the install folder or the drive's
+// root: one look at each folder, where a look at each row's name would cost a lookup a row.
+int EarlierFilesLeft();
+
 // Reads the store's index (the build's record of every entry it carries) into index. Returns the entry count, or
 // -1 when the index is missing, damaged or holds more than capacity entries.
 int LoadStoreIndex(StoreIndexEntry *index, int capacity);

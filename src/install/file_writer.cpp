@@ -33,17 +33,22 @@ int RemoveFile(const char *path) {
   int cleared = (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
   if (cleared)
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-  if (WhileHeld(path, [&] { return DeleteFileA(path); }))
-    return 1;
-  if (cleared)
-    SetAttributes(path, old & SettableAttributes);
-  return 0;
+  for (DWORD started = GetTickCount(); !DeleteFileA(path);)
+    if (!TryAgain(path, started)) {
+      if (cleared)
+        SetAttributes(path, old & SettableAttributes);
+      return 0;
+    }
+  return 1;
 }
 
 // Renames from onto to (flags as MoveFileExA's), tried again while another program holds it up; a hold that
 // outlasts the retries is told by the installed name, name.
 BOOL Move(const char *from, const char *to, DWORD flags, const char *name) {
-  return WhileHeld(name, [&] { return FileMove(from, to, flags); });
+  for (DWORD started = GetTickCount(); !FileMove(from, to, flags);)
+    if (!TryAgain(name, started))
+      return FALSE;
+  return TRUE;
 }
 
 // Gives the open file, which has all its other bits from creation, the read-only bit too, so that its flush takes
@@ -136,6 +141,19 @@ int Rename(const char *path, const char *temporary, int writeThrough, DWORD old)
 SetFileInformationFn SetFileInformation = KernelFunction<SetFileInformationFn>("SetFileInformationByHandle");
 MoveFileFn FileMove = MoveFileExA;
 char HeldFile[MAX_PATH];
+
+int TryAgain(const char *name, DWORD started, int deniedToo) {
+  DWORD error = GetLastError();
+  if (error != ERROR_SHARING_VIOLATION && !(deniedToo && error == ERROR_ACCESS_DENIED))
+    return 0;
+  if (GetTickCount() - started >= HoldMilliseconds) {
+    lstrcpynA(HeldFile, name, MAX_PATH);
+    SetLastError(error);
+    return 0;
+  }
+  Sleep(HoldPauseMilliseconds);
+  return 1;
+}
 
 int WriteBeside(const char *path, const void *data, unsigned long length, unsigned long attributes, int flush) {
   char temporary[MAX_PATH];

@@ -72,20 +72,16 @@ int RunningImages(Identity *images, int capacity) {
 // Whether another program holds the file open without sharing its deletion, past a scanner's look: an open for
 // deletion that shares everything is then refused.
 int HeldOpen(const char *path) {
-  HANDLE file = INVALID_HANDLE_VALUE;
-  WhileHeld(
-      path,
-      [&] {
-        file = CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                           0, nullptr);
-        return file != INVALID_HANDLE_VALUE;
-      },
-      0);
-  if (file != INVALID_HANDLE_VALUE) {
-    CloseHandle(file);
-    return 0;
+  for (DWORD started = GetTickCount();;) {
+    HANDLE file = CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      CloseHandle(file);
+      return 0;
+    }
+    if (!TryAgain(path, started, 0))
+      return GetLastError() == ERROR_SHARING_VIOLATION;
   }
-  return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 DWORD WINAPI FindWork(LPVOID parameter) {

@@ -12,24 +12,10 @@ enum { HoldMilliseconds = 3000, HoldPauseMilliseconds = 50 };
 // The file whose hold outlasted the retries, for the user to be told; empty when none did since it was last emptied.
 extern char HeldFile[MAX_PATH];
 
-// Calls attempt (a BOOL() callable that leaves its error in GetLastError) until it succeeds, fails otherwise than
-// by a hold, or the hold has lasted HoldMilliseconds; then names name in HeldFile. deniedToo: a denied access counts
-// as a hold (renames and removals); without it only a sharing violation does.
-template <typename Attempt> BOOL WhileHeld(const char *name, Attempt attempt, int deniedToo = 1) {
-  DWORD started = GetTickCount();
-  for (;;) {
-    if (attempt())
-      return TRUE;
-    DWORD error = GetLastError();
-    if (error != ERROR_SHARING_VIOLATION && !(deniedToo && error == ERROR_ACCESS_DENIED))
-      return FALSE;
-    if (GetTickCount() - started >= HoldMilliseconds) {
-      lstrcpynA(HeldFile, name, MAX_PATH);
-      SetLastError(error);
-      return FALSE;
-    }
-    Sleep(HoldPauseMilliseconds);
-  }
-}
+// After an attempt on name that began at started (GetTickCount) has just failed: whether to try again, after a
+// pause, because the failure is a hold (a sharing violation, and with deniedToo a denied access: renames and
+// removals) that has lasted less than HoldMilliseconds. Where the hold outlasted them, names name in HeldFile. The
+// attempt's error stays in GetLastError. As in: for (DWORD t = GetTickCount(); !DeleteFileA(p);) if (!TryAgain(p, t))
+int TryAgain(const char *name, DWORD started, int deniedToo = 1);
 
 #endif

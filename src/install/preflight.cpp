@@ -38,15 +38,13 @@ unsigned long long ProbeAllocation() {
     return 0;
   // One that an interrupted install left (the power cut while it existed) is taken over, and so removed; a
   // scanner's look at it is waited out (a denied access is a write-protected medium, not a hold).
-  HANDLE file = INVALID_HANDLE_VALUE;
-  WhileHeld(
-      path,
-      [&] {
-        file = CreateFileA(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        return file != INVALID_HANDLE_VALUE;
-      },
-      0);
+  HANDLE file;
+  for (DWORD started = GetTickCount();;) {
+    file = CreateFileA(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file != INVALID_HANDLE_VALUE || !TryAgain(path, started, 0))
+      break;
+  }
   if (file == INVALID_HANDLE_VALUE)
     return 0;
   DWORD written = 0;

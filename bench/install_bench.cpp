@@ -17,6 +17,7 @@
 //   install_bench limit-safe DIR   the fair limit with the promises of a power cut at any moment: as limit, but each
 //                                  file written under a temporary name and renamed onto its own, written through,
 //                                  and the drive's root folder flushed at the end
+//   install_bench preflight DIR    the checks before the first file alone (every entry's CRC-32, the room)
 //   install_bench empty            nothing: the empty-process time of this program
 //
 // Each prints one line "<mode> <milliseconds> ms [peak_working_set <bytes>]", timed with QueryPerformanceCounter.
@@ -32,6 +33,7 @@
 #include "install/file_writer.h"
 #include "install/install_sequence.h"
 #include "install/manifest.h"
+#include "install/preflight.h"
 #include "install/read_back.h"
 #include "store/payload_store.h"
 
@@ -225,11 +227,18 @@ int main(int argc, char **argv) {
     return Flush(argv[2]);
   if (argc >= 3 && (!strcmp(argv[1], "limit") || !strcmp(argv[1], "limit-safe")))
     return Limit(argv[2], !strcmp(argv[1], "limit-safe"));
+  if (argc >= 3 && !strcmp(argv[1], "preflight")) {
+    lstrcpynA(InstallDir, argv[2], InstallDirSize);
+    double start = Now();
+    Room room = CheckBeforeInstall();
+    printf("preflight %.2f ms\n", Now() - start);
+    return room ? 0 : 1;
+  }
   if (argc >= 2 && !strcmp(argv[1], "empty")) {
     printf("empty 0 ms peak_working_set %lu\n", static_cast<unsigned long>(PeakWorkingSet()));
     return 0;
   }
   fprintf(stderr, "usage: install_bench ours DIR [LANGUAGE [WAY]] | inflate | copy SRC DIR | readback DIR | flush DIR "
-                  "| limit DIR | limit-safe DIR | empty\n");
+                  "| limit DIR | limit-safe DIR | preflight DIR | empty\n");
   return 2;
 }

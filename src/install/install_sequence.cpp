@@ -208,12 +208,12 @@ int ReadBackInstall(unsigned char *buffer, const unsigned char *settings, unsign
 // Batched, on FAT: every file is written under its temporary name, the root flushed (all new data on the medium, no
 // installed name changed yet), then all renamed. Where the drive has room for every new file beside every earlier
 // one, each earlier file is set aside rather than replaced, and kept until the end: an install that fails once it
-// has begun to put files in place puts every earlier file back and removes every new one (and the folder, where it
-// made it). After the renames every file is read back; then the earlier files go and the root is flushed, so that
-// nothing changes on the medium after the last flush (on FAT the whole volume; per file, whatever the system still
-// holds, such as attributes set by name where SetFileInformationByHandle is missing). A cut at any moment leaves
-// each name with its earlier file, its new one, or nothing, and never a torn file.
-int InstallRows(HWND bar, unsigned char *buffer, Room room, int madeFolder) {
+// has begun to put files in place puts every earlier file back and removes every new one. After the renames every file
+// is read back; then the earlier files go and the root is flushed, so that nothing changes on the medium after the last
+// flush (on FAT the whole volume; per file, whatever the system still holds, such as attributes set by name where
+// SetFileInformationByHandle is missing). A cut at any moment leaves each name with its earlier file, its new one, or
+// nothing, and never a torn file.
+int InstallRows(HWND bar, unsigned char *buffer, Room room) {
   unsigned char *settings = buffer + PayloadBufferSize;
   unsigned long settingsLength = 0;
   HANDLE root = OpenDriveRoot();
@@ -245,8 +245,6 @@ int InstallRows(HWND bar, unsigned char *buffer, Room room, int madeFolder) {
     unchanged = PutAllBack(placed);
   else
     unchanged = row <= 1; // replaced one by one: unchanged only where the first row failed
-  if (result == InstallFailed && madeFolder)
-    RemoveDirectoryA(InstallDir); // where this install made it and nothing is left in it
   if (root != INVALID_HANDLE_VALUE) {
     FlushFileBuffers(root);
     CloseHandle(root);
@@ -260,7 +258,6 @@ int InstallRows(HWND bar, unsigned char *buffer, Room room, int madeFolder) {
 struct Work {
   HWND bar;
   unsigned char *buffer;
-  int madeFolder;
 };
 
 DWORD WINAPI InstallWork(LPVOID parameter) {
@@ -268,9 +265,7 @@ DWORD WINAPI InstallWork(LPVOID parameter) {
   // Nothing is written from a damaged installer, nor onto a drive without room for the whole install.
   Room room = CheckBeforeInstall();
   if (room)
-    return static_cast<DWORD>(InstallRows(work->bar, work->buffer, room, work->madeFolder));
-  if (work->madeFolder)
-    RemoveDirectoryA(InstallDir);
+    return static_cast<DWORD>(InstallRows(work->bar, work->buffer, room));
   return HeldFile[0] ? InstallHeld : InstallFailed;
 }
 
@@ -292,16 +287,18 @@ DWORD RunBeside(LPTHREAD_START_ROUTINE work, void *parameter, InstallWait wait) 
 int RunInstall(InstallWait wait, int madeFolder) {
   HeldFile[0] = 0;
   unsigned char *buffer = static_cast<unsigned char *>(malloc(PayloadBufferSize + SettingsCopySize));
+  DWORD installed = InstallFailed;
   if (!buffer) {
     ShowMessageDialog(MemoryChinese, MemoryEnglish, MessageOk, WizardWindow);
-    if (madeFolder)
-      RemoveDirectoryA(InstallDir);
-    return InstallFailed;
+  } else {
+    Work work = {GetDlgItem(WizardWindow, IDC_PROGRESS), buffer};
+    ShowWindow(work.bar, SW_SHOW);
+    SetProgress(work.bar, 10);
+    installed = RunBeside(InstallWork, &work, wait);
+    free(buffer);
   }
-  Work work = {GetDlgItem(WizardWindow, IDC_PROGRESS), buffer, madeFolder};
-  ShowWindow(work.bar, SW_SHOW);
-  SetProgress(work.bar, 10);
-  DWORD installed = RunBeside(InstallWork, &work, wait);
-  free(buffer);
+  // A failed install removes the folder it made, where nothing is left in it.
+  if (madeFolder && (installed == InstallFailed || installed == InstallHeld))
+    RemoveDirectoryA(InstallDir);
   return static_cast<int>(installed);
 }

@@ -31,6 +31,7 @@
 
 #include "app/globals.h"
 #include "install/file_writer.h"
+#include "install/install_run.h"
 #include "install/install_sequence.h"
 #include "install/manifest.h"
 #include "install/preflight.h"
@@ -230,7 +231,8 @@ int main(int argc, char **argv) {
   if (argc >= 3 && !strcmp(argv[1], "preflight")) {
     lstrcpynA(InstallDir, argv[2], InstallDirSize);
     double start = Now();
-    Room room = CheckBeforeInstall();
+    InstallRun run = {};
+    Room room = CheckBeforeInstall(&run);
     printf("preflight %.2f ms\n", Now() - start);
     return room ? 0 : 1;
   }

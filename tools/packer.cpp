@@ -17,9 +17,8 @@
 #include <vector>
 
 #include "file_io.h"
-#include "install/install_sequence.h"
+#include "install/install_buffers.h"
 #include "install/manifest.h"
-#include "install/settings_edit.h"
 #include "pack_stream.h"
 
 namespace {
@@ -101,7 +100,7 @@ int main(int argc, char **argv) {
                    source.c_str(), data.size(), static_cast<int>(PayloadBufferSize));
       return 1;
     }
-    if (std::string(row.destination) == SettingsFileName && data.size() > static_cast<size_t>(SettingsFileLimit)) {
+    if (IsSettingsRow(row) && data.size() > static_cast<size_t>(SettingsFileLimit)) {
       std::fprintf(stderr,
                    "packer: %s is %zu bytes, more than the %d bytes the installer reads back of a settings file\n",
                    source.c_str(), data.size(), static_cast<int>(SettingsFileLimit));

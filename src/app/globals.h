@@ -7,8 +7,9 @@
 enum { InstallDirSize = 260 };
 
 extern HINSTANCE AppInstance; // the running executable; every resource is looked up in it
-extern int WizardPage;        // 0, 1, 2: the wizard's page; 99 while installing; -1 to quit
-extern HWND WizardWindow;     // null until the wizard's creation returns
+extern int WizardPage;        // 0, 1, 2: the wizard's page; PageInstalling; PageQuit
+enum { PageInstalling = 99, PageQuit = -1 };
+extern HWND WizardWindow; // null until the wizard's creation returns
 extern HICON AppIcon;
 extern char InstallDir[InstallDirSize]; // drive letter followed by ":\Vellumine"
 extern int UiLanguage;                  // 0 English, 1 Chinese (Simplified), 2 Chinese (Traditional)

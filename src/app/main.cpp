@@ -43,7 +43,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
     return 0;
   }
   HardenProcess();
-  SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+  SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   // The display scale, once: the executable declares itself DPI-aware, so Windows stretches nothing of it.
   HDC screen = GetDC(nullptr);
   ScreenDpi = GetDeviceCaps(screen, LOGPIXELSY);

@@ -6,8 +6,6 @@
 #include "install/hold_retry.h"
 #include "install/kernel_function.h"
 #include "install/manifest.h"
-#include "install/preflight.h"
-#include "install/worker_thread.h"
 
 namespace {
 
@@ -79,7 +77,7 @@ int HeldOpen(const char *path) {
       CloseHandle(file);
       return 0;
     }
-    if (!TryAgain(path, started, 0))
+    if (!TryAgain(started, 0))
       return GetLastError() == ERROR_SHARING_VIOLATION;
   }
 }
@@ -89,7 +87,7 @@ DWORD WINAPI FindWork(LPVOID parameter) {
   static Identity images[ProcessLimit];
   int running = RunningImages(images, ProcessLimit);
   for (const ManifestRow &row : Manifest) {
-    ManifestRowPath(row, held, MAX_PATH);
+    ManifestRowPath(row, InstallDir, held, MAX_PATH);
     Identity file;
     if (!IdentityOf(held, &file))
       continue; // none there: nothing to replace

@@ -4,7 +4,7 @@
 // Whether another program uses a file that the install would replace, found before anything is written: Windows
 // neither replaces nor removes the file of a running program, and a file held open without sharing its deletion
 // cannot be renamed.
-#include "install/install_sequence.h"
+#include "install/worker_thread.h"
 
 // Looks at every existing destination of the manifest, in its order: is it the executable of a running process
 // (the same file, by volume and file index, whatever its path's spelling), or held open without sharing deletion

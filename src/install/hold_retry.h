@@ -9,13 +9,14 @@
 
 enum { HoldMilliseconds = 3000, HoldPauseMilliseconds = 50 };
 
-// The file whose hold outlasted the retries, for the user to be told; empty when none did since it was last emptied.
-extern char HeldFile[MAX_PATH];
+// After an attempt that began at started (GetTickCount) has just failed: whether to try again, after a pause,
+// because the failure is a hold (a sharing violation, and with deniedToo a denied access: renames and removals) that
+// has lasted less than HoldMilliseconds. The attempt's error stays in GetLastError, also once the hold has outlasted
+// the retries. As in: for (DWORD t = GetTickCount(); !DeleteFileA(p);) if (!TryAgain(t)) return 0;
+int TryAgain(DWORD started, int deniedToo = 1);
 
-// After an attempt on name that began at started (GetTickCount) has just failed: whether to try again, after a
-// pause, because the failure is a hold (a sharing violation, and with deniedToo a denied access: renames and
-// removals) that has lasted less than HoldMilliseconds. Where the hold outlasted them, names name in HeldFile. The
-// attempt's error stays in GetLastError. As in: for (DWORD t = GetTickCount(); !DeleteFileA(p);) if (!TryAgain(p, t))
-int TryAgain(const char *name, DWORD started, int deniedToo = 1);
+// Whether the error of a failed attempt that TryAgain gave up on was a hold: a sharing violation, or with deniedToo
+// a denied access.
+int HeldBy(DWORD error, int deniedToo = 1);
 
 #endif

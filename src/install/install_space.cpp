@@ -1,4 +1,4 @@
-#include "install/preflight.h"
+#include "install/install_space.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 #define VELLUMINE_INSTALL_MANIFEST_H
 
 // The installed files (manifest.def), as a table that the packer and the install sequence share. Portable.
+#include <stddef.h>
 
 enum ManifestWhere { InFolder, InDriveRoot };
 
@@ -34,5 +35,17 @@ extern const ManifestRow Manifest[ManifestRowCount];
 
 // The row of a payload identifier, or null.
 const ManifestRow *FindManifestRow(unsigned short id);
+
+// The installed settings file, in the install folder; the install writes it with the language recorded.
+#define SettingsFileName "QuorbixUI.ini"
+int IsSettingsRow(const ManifestRow &row);
+
+// Where a row is installed for the install folder folder (a drive letter followed by ":\Vellumine"): folder\name,
+// or the drive-root pattern with the folder's drive letter. 0 when that does not fit size bytes.
+int ManifestRowPath(const ManifestRow &row, const char *folder, char *path, size_t size);
+
+// The root folder of the install folder's drive: "X:\" and a NUL.
+enum { DriveRootSize = 4 };
+void DriveRoot(const char *folder, char root[DriveRootSize]);
 
 #endif

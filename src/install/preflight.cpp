@@ -2,16 +2,13 @@
 
 #include <windows.h>
 
-#include <string.h>
-
 #include "app/globals.h"
 #include "base/bounded_format.h"
 #include "install/file_writer.h"
 #include "install/hold_retry.h"
-#include "install/install_sequence.h"
+#include "install/install_run.h"
+#include "install/install_space.h"
 #include "install/kernel_function.h"
-#include "install/manifest.h"
-#include "install/settings_edit.h"
 #include "store/crc32.h"
 #include "store/payload_store.h"
 #include "store/store_index.h"
@@ -30,7 +27,7 @@ unsigned long long ExistingSize(const char *path) {
 
 // What a one-byte file takes on the install folder's volume, or 0 when that cannot be told. Wine reports 4 KiB
 // clusters for every volume, whatever the Unix file system allocates in; a file's own allocation shows that.
-unsigned long long ProbeAllocation() {
+unsigned long long ProbeAllocation(InstallRun *run) {
   typedef BOOL(WINAPI * QueryFn)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
   QueryFn query = KernelFunction<QueryFn>("GetFileInformationByHandleEx");
   char path[InstallDirSize];
@@ -42,11 +39,14 @@ unsigned long long ProbeAllocation() {
   for (DWORD started = GetTickCount();;) {
     file = CreateFileA(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file != INVALID_HANDLE_VALUE || !TryAgain(path, started, 0))
+    if (file != INVALID_HANDLE_VALUE || !TryAgain(started, 0))
       break;
   }
-  if (file == INVALID_HANDLE_VALUE)
+  if (file == INVALID_HANDLE_VALUE) {
+    if (GetLastError() == ERROR_SHARING_VIOLATION)
+      lstrcpynA(run->named, path, MAX_PATH);
     return 0;
+  }
   DWORD written = 0;
   FILE_STANDARD_INFO info = {};
   int known = WriteFile(file, "v", 1, &written, nullptr) && query(file, FileStandardInfo, &info, sizeof info);
@@ -55,85 +55,56 @@ unsigned long long ProbeAllocation() {
 }
 
 // The volume's allocation unit: 16 to 128 KiB on USB sticks, where 4 KiB would undercount. 0 when unknown.
-unsigned long long ClusterSize(const char *root) {
+unsigned long long ClusterSize(InstallRun *run, const char *root) {
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
   if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
     return 0;
   unsigned long long cluster = static_cast<unsigned long long>(sectorsPerCluster) * bytesPerSector;
-  unsigned long long probed = ProbeAllocation();
+  unsigned long long probed = ProbeAllocation(run);
   return probed > cluster ? probed : cluster;
 }
 
 } // namespace
 
-void ManifestRowPath(const ManifestRow &row, char *path, size_t size) {
-  if (row.where == InFolder)
-    BoundedFormat(path, size, "%s\\%s", InstallDir, row.destination);
-  else
-    BoundedFormat(path, size, row.destination, InstallDir[0]);
-}
-
-int EarlierFilesLeft() {
-  char patterns[2][InstallDirSize];
-  BoundedFormat(patterns[0], InstallDirSize, "%s\\*%s", InstallDir, EarlierSuffix);
-  BoundedFormat(patterns[1], InstallDirSize, "%c:\\*%s", InstallDir[0], EarlierSuffix);
-  for (const char *pattern : patterns) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search != INVALID_HANDLE_VALUE) {
-      FindClose(search);
-      return 1;
-    }
-  }
-  return 0;
-}
-
-int LoadStoreIndex(StoreIndexEntry *index, int capacity) {
-  HRSRC found = FindResourceA(AppInstance, MAKEINTRESOURCEA(StoreIndexId), STORE_INDEX_TYPE);
-  HGLOBAL loaded = found ? LoadResource(AppInstance, found) : nullptr;
-  const unsigned char *bytes = loaded ? static_cast<const unsigned char *>(LockResource(loaded)) : nullptr;
-  return bytes ? ParseStoreIndex(bytes, SizeofResource(AppInstance, found), index, capacity) : -1;
-}
-
-Room CheckBeforeInstall() {
+Room CheckBeforeInstall(InstallRun *run) {
   StoreIndexEntry index[ManifestRowCount];
   int count = LoadStoreIndex(index, ManifestRowCount);
   if (count < 0)
     return RoomForNone;
 
   unsigned long long newSizes[ManifestRowCount], oldSizes[ManifestRowCount];
-  int rows = 0, earlierLeft = EarlierFilesLeft();
+  char root[DriveRootSize];
+  DriveRoot(InstallDir, root);
+  int rows = 0, earlierLeft = SetAsideFilesIn(InstallDir) || SetAsideFilesIn(root);
   for (const ManifestRow &row : Manifest) {
+    const StoreIndexEntry *entry = FindIndexEntry(index, count, row.id);
+    if (!StoreCarries(row.id) && !entry)
+      continue; // not carried by this build: the install skips it
     unsigned long size = 0;
     const unsigned char *bytes = PayloadEntry(row.id, &size);
-    const StoreIndexEntry *entry = FindIndexEntry(index, count, row.id);
-    if (!bytes && !entry)
-      continue; // not carried by this build: the install skips it
     // The index is the build's record of what it carries: an entry it lists that is gone, or one it does not
     // list, is damage; so is one that cannot fit the payload buffer.
     if (!bytes || !entry || entry->storedSize != size || entry->crc != Crc32(0, bytes, size) ||
         entry->inflatedSize > static_cast<unsigned long>(PayloadBufferSize))
       return RoomForNone;
     // A settings file too long for the read-back's copy would fail only after every other file was written.
-    if (row.where == InFolder && strcmp(row.destination, SettingsFileName) == 0 &&
-        entry->inflatedSize > static_cast<unsigned long>(SettingsFileLimit))
+    if (IsSettingsRow(row) && entry->inflatedSize > static_cast<unsigned long>(SettingsFileLimit))
       return RoomForNone;
     char path[InstallDirSize];
-    ManifestRowPath(row, path, sizeof path);
+    ManifestRowPath(row, InstallDir, path, sizeof path);
     newSizes[rows] = entry->inflatedSize;
     // What an interrupted install left beside it goes before this row is written: a temporary file, and an
     // earlier file set aside (or it takes the name back, and is then this row's earlier file).
-    char leftover[InstallDirSize + 8], aside[InstallDirSize + 8];
-    BoundedFormat(leftover, sizeof leftover, "%s%s", path, TemporarySuffix);
-    BoundedFormat(aside, sizeof aside, "%s%s", path, EarlierSuffix);
+    char leftover[MAX_PATH], aside[MAX_PATH];
+    TemporaryPath(path, leftover);
+    SetAsidePath(path, aside);
     oldSizes[rows] = ExistingSize(path) + ExistingSize(leftover) + (earlierLeft ? ExistingSize(aside) : 0);
     ++rows;
   }
 
   // Sizes round up to the volume's own clusters.
-  char root[4] = {InstallDir[0], ':', '\\', 0};
   ULARGE_INTEGER available;
-  unsigned long long cluster = ClusterSize(root);
+  unsigned long long cluster = ClusterSize(run, root);
   if (!cluster || !GetDiskFreeSpaceExA(root, &available, nullptr, nullptr))
     return RoomForNone;
   unsigned long long margin = Margin > 2 * cluster ? Margin : 2 * cluster;

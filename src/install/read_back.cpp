@@ -4,6 +4,11 @@
 #include <windows.h>
 #include <zlib.h>
 
+#include "app/globals.h"
+#include "install/install_run.h"
+#include "store/payload_store.h"
+#include "store/store_index.h"
+
 ReadBackOpenFn ReadBackOpen = CreateFileA;
 
 namespace {
@@ -58,6 +63,13 @@ ReadBackOutcome ReadPieces(const char *path, unsigned char *work, unsigned long 
   return outcome;
 }
 
+// The Adler-32 that ends a zlib stream: the checksum of the data it inflates to.
+unsigned long StreamAdler(const unsigned char *stream, unsigned long size) {
+  const unsigned char *t = stream + size - 4;
+  return static_cast<unsigned long>(t[0]) << 24 | static_cast<unsigned long>(t[1]) << 16 |
+         static_cast<unsigned long>(t[2]) << 8 | t[3];
+}
+
 } // namespace
 
 int ReadBackDigest(const char *path, unsigned char *work, unsigned long capacity, unsigned long *length,
@@ -81,4 +93,31 @@ ReadBackOutcome ReadBackEquals(const char *path, const unsigned char *expected, 
   unsigned long got = 0;
   ReadBackOutcome outcome = ReadPieces(path, work, capacity, same, &got);
   return outcome == ReadBackSame && got != length ? ReadBackDiffers : outcome;
+}
+
+int ReadBackInstall(const InstallRun *run) {
+  StoreIndexEntry index[ManifestRowCount];
+  int count = LoadStoreIndex(index, ManifestRowCount);
+  if (count < 0)
+    return InstallFailed;
+  for (const ManifestRow &row : Manifest) {
+    unsigned long stored = 0, length = 0, adler = 0;
+    const unsigned char *stream = StoreCarries(row.id) ? PayloadEntry(row.id, &stored) : nullptr;
+    const StoreIndexEntry *entry = FindIndexEntry(index, count, row.id);
+    if (!stream || !entry)
+      continue; // not carried, not written
+    char path[MAX_PATH];
+    ManifestRowPath(row, InstallDir, path, sizeof path);
+    if (IsSettingsRow(row)) {
+      ReadBackOutcome outcome =
+          ReadBackEquals(path, run->settings, run->settingsLength, run->payload, PayloadBufferSize);
+      if (outcome != ReadBackSame)
+        return outcome == ReadBackDiffers ? InstallUnverified : InstallFailed;
+    } else if (stored < 6 || !ReadBackDigest(path, run->payload, PayloadBufferSize, &length, &adler)) {
+      return InstallFailed;
+    } else if (length != entry->inflatedSize || adler != StreamAdler(stream, stored)) {
+      return InstallUnverified;
+    }
+  }
+  return InstallSucceeded;
 }

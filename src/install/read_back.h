@@ -27,4 +27,13 @@ int ReadBackDigest(const char *path, unsigned char *work, unsigned long capacity
 ReadBackOutcome ReadBackEquals(const char *path, const unsigned char *expected, unsigned long length,
                                unsigned char *work, unsigned long capacity);
 
+struct InstallRun;
+
+// Reads every file the install wrote back from the medium and compares it with what was written: a payload row's
+// length with the store's index and its Adler-32 with its stream's; the settings file byte for byte with the copy
+// in run->settings. The payload buffer is the reading space. Returns InstallSucceeded, InstallUnverified where the
+// drive gave back other bytes, or InstallFailed where a file could not be read back (refused, gone, a read error):
+// a failed install, not a lying drive.
+int ReadBackInstall(const InstallRun *run);
+
 #endif

@@ -4,9 +4,6 @@
 // Recording the interface language in the text of the settings file. Portable.
 #include <stddef.h>
 
-// The installed settings file, in the install folder; the install writes it with the language recorded.
-#define SettingsFileName "QuorbixUI.ini"
-
 // The room EditUiLanguage needs for a text of length bytes: it grows by at most SettingsGrowth bytes.
 enum { SettingsGrowth = 64 };
 constexpr size_t EditedSettingsCapacity(size_t length) { return length + SettingsGrowth; }

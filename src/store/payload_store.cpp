@@ -5,6 +5,7 @@
 
 #include "app/globals.h"
 #include "store/crc32.h"
+#include "store/store_index.h"
 
 const unsigned char *PayloadEntry(unsigned short id, unsigned long *size) {
   HRSRC found = FindResourceA(AppInstance, MAKEINTRESOURCEA(id), "TEXT");
@@ -14,6 +15,8 @@ const unsigned char *PayloadEntry(unsigned short id, unsigned long *size) {
   *size = SizeofResource(AppInstance, found);
   return loaded ? static_cast<const unsigned char *>(LockResource(loaded)) : nullptr;
 }
+
+int StoreCarries(unsigned short id) { return FindResourceA(AppInstance, MAKEINTRESOURCEA(id), "TEXT") != nullptr; }
 
 int InflatePayload(unsigned short id, unsigned char *buffer, unsigned long capacity, unsigned long *length) {
   unsigned long size = 0;
@@ -25,6 +28,13 @@ int InflatePayload(unsigned short id, unsigned char *buffer, unsigned long capac
     return 0;
   *length = produced;
   return 1;
+}
+
+int LoadStoreIndex(StoreIndexEntry *index, int capacity) {
+  HRSRC found = FindResourceA(AppInstance, MAKEINTRESOURCEA(StoreIndexId), STORE_INDEX_TYPE);
+  HGLOBAL loaded = found ? LoadResource(AppInstance, found) : nullptr;
+  const unsigned char *bytes = loaded ? static_cast<const unsigned char *>(LockResource(loaded)) : nullptr;
+  return bytes ? ParseStoreIndex(bytes, SizeofResource(AppInstance, found), index, capacity) : -1;
 }
 
 // zlib's crc32 in place of zlib's own, which its inflate code names (for gzip streams, which the store has none

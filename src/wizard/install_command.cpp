@@ -6,7 +6,6 @@
 #include "app/globals.h"
 #include "base/bounded_format.h"
 #include "install/files_in_use.h"
-#include "install/hold_retry.h"
 #include "install/install_sequence.h"
 #include "install/kernel_function.h"
 #include "resources/resource_ids.h"
@@ -18,7 +17,8 @@ int InstallRunning;
 
 namespace {
 
-// Makes sure the install folder exists; *made says whether this install made it.
+// Makes sure the install folder exists; *made says whether this install made it. A folder that exists becomes the
+// process's current folder and stays so: the process then holds it open on the stick, as the wizard always has.
 int EnsureInstallFolder(int *made) {
   *made = 0;
   if (_chdir(InstallDir) == 0)
@@ -120,28 +120,28 @@ void AgreeAndInstall(HWND window) {
     ShowInUse(window, held);
     return;
   }
-  WizardPage = 99;
+  WizardPage = PageInstalling;
   LRESULT selected = SendDlgItemMessageA(window, IDC_LANGUAGE_COMBO, CB_GETCURSEL, 0, 0);
   UiLanguage = static_cast<int>(SendDlgItemMessageA(window, IDC_LANGUAGE_COMBO, CB_GETITEMDATA, selected, 0));
   static const int Buttons[] = {IDC_NEXT, IDC_BACK, IDCANCEL, IDC_WAIT_BUTTON};
   for (int id : Buttons)
     HideNow(window, id);
   time_t start = time(nullptr);
-  SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+  SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   PointerToWizard();
   BlockShutdown(window, 1);
-  int installed = RunInstall(WaitForWorker, made);
+  int installed = RunInstall(WaitForWorker, made, held);
   BlockShutdown(window, 0);
   WaitFromStart(start);
   DropWaitingInput();
   if (installed == InstallHeld) {
     // A program began to use a file after the look above, and the drive is as it was: back to the licence page.
-    ShowInUse(window, HeldFile);
+    ShowInUse(window, held);
     ShowWindow(GetDlgItem(window, IDC_PROGRESS), SW_HIDE);
     for (int id : Buttons)
       if (id != IDC_WAIT_BUTTON)
         ShowWindow(GetDlgItem(window, id), SW_SHOW);
-    SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     WizardPage = 2;
     ShowWizardPage(window, 2);
     return;
@@ -152,5 +152,5 @@ void AgreeAndInstall(HWND window) {
     ShowMessageDialog(VerifyChinese, VerifyEnglish, MessageOk, window);
   else
     ShowMessageDialog(FailureChinese, FailureEnglish, MessageOk, window);
-  WizardPage = -1;
+  WizardPage = PageQuit;
 }

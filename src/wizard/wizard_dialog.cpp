@@ -83,7 +83,7 @@ void Next(HWND window) {
 void Command(HWND window, int id) {
   // While the install runs, the window answers the system (repaints, sent messages) but no command is acted on:
   // one sent from outside would otherwise go back a page, quit or browse in the middle of the install.
-  if (WizardPage == 99)
+  if (WizardPage == PageInstalling)
     return;
   switch (id) {
   case IDC_NEXT:
@@ -98,7 +98,7 @@ void Command(HWND window, int id) {
       ShowWizardPage(window, WizardPage);
     }
     break;
-  case IDCANCEL: WizardPage = -1; break;
+  case IDCANCEL: WizardPage = PageQuit; break;
   case IDC_ENGLISH: ShowWizardPage(window, 2); break;
   case IDC_DESKTOP_ICON:
   case IDC_AUTOSTART: InvalidateRect(GetDlgItem(window, id), nullptr, FALSE); break;

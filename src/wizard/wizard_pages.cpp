@@ -80,7 +80,7 @@ void ShowWizardPage(HWND window, int page) {
     int english = SendDlgItemMessageA(window, IDC_ENGLISH, BM_GETCHECK, 0, 0) == BST_CHECKED;
     ShowControl(window, english ? IDC_LICENCE_EDIT : IDC_LICENCE_LIST, 1);
   }
-  if (WizardPage >= 0 && WizardPage <= 98) {
+  if (WizardPage >= 0 && WizardPage < PageInstalling) {
     ShowControl(window, IDC_BACK, page != 0);
     EnableWindow(GetDlgItem(window, IDC_BACK), page != 0);
   }

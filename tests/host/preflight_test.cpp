@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "install/preflight.h"
+#include "install/install_space.h"
 #include "pack_stream.h"
 #include "store/crc32.h"
 #include "store/store_index.h"

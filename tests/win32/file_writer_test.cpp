@@ -2,132 +2,137 @@
 
 #include <cstring>
 
-#include "app/globals.h"
 #include "install/file_writer.h"
 #include "store_harness.h"
 #include "test_folders.h"
 
 namespace {
 
-const DWORD Bits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+const DWORD RO = FILE_ATTRIBUTE_READONLY, H = FILE_ATTRIBUTE_HIDDEN, SA = FILE_ATTRIBUTE_SYSTEM;
 
 Bytes Text(const char *s) { return Bytes(s, s + strlen(s)); }
 
 // As a user sets them: under Wine, as an unprivileged Unix user, the hidden and system bits cannot be stored any
 // more once read-only has taken the file's write bits, so read-only comes last.
 void Mark(const std::string &path, DWORD attributes) {
-  SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  SetFileAttributesA(path.c_str(), attributes & ~RO);
   SetFileAttributesA(path.c_str(), attributes);
 }
 
-int Write(const char *name, const Bytes &data, int readOnly, int hidden, const char *path = nullptr) {
-  return WritePayloadFile(name, data.data(), static_cast<unsigned long>(data.size()), readOnly, hidden, path);
-}
-
-bool NoTemporaryFiles(const std::string &dir) {
-  return FilesIn(dir, "*.vel~").empty() && FilesIn(dir, "vel*.tmp").empty();
-}
-
-TEST(WritePayloadFile, SetsTheRequestedAttributesAndKeepsTheOthers) {
-  std::string dir = FreshFolder("attrs");
-  strcpy(InstallDir, dir.c_str());
-  // Written here and checked again from the Linux side (check_attributes.sh).
-  const struct {
-    const char *name;
-    int readOnly, hidden;
-  } cases[] = {{"ro0h0", 0, 0}, {"ro1h0", 1, 0}, {"ro0h1", 0, 1}, {"ro1h1", 1, 1}};
-  for (const auto &c : cases) {
-    ASSERT_EQ(Write(c.name, Text(c.name), c.readOnly, c.hidden), 1);
-    DWORD a = GetFileAttributesA((dir + "\\" + c.name).c_str());
-    EXPECT_EQ((a & FILE_ATTRIBUTE_READONLY) != 0, c.readOnly != 0) << c.name;
-    EXPECT_EQ((a & FILE_ATTRIBUTE_HIDDEN) != 0, c.hidden != 0) << c.name;
-    EXPECT_EQ(ReadWholeFile(dir + "\\" + c.name), Text(c.name));
+// In place of MoveFileExA: the Failing-th rename from now on is refused, as a failing medium would.
+int Failing, Renames;
+BOOL WINAPI CountedMove(LPCSTR from, LPCSTR to, DWORD flags) {
+  if (++Renames == Failing) {
+    SetLastError(ERROR_WRITE_FAULT);
+    return FALSE;
   }
-  // An existing read-only hidden file is replaced in full and ends as asked this time.
-  std::string old = dir + "\\old";
-  ASSERT_TRUE(WriteWholeFile(old, Bytes(5000, 'o')));
-  Mark(old, Bits);
-  ASSERT_EQ(Write("old", Text("new"), 0, 0), 1);
-  EXPECT_EQ(ReadWholeFile(old), Text("new"));
-  EXPECT_EQ(GetFileAttributesA(old.c_str()) & Bits, 0u);
-  Mark(old, Bits);
-  ASSERT_EQ(Write("old", Text("newer"), 1, 0), 1);
-  EXPECT_EQ(ReadWholeFile(old), Text("newer"));
-  EXPECT_EQ(GetFileAttributesA(old.c_str()) & Bits, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-  // A replaced file keeps the earlier file's other bits; a read-only hidden temporary file that an interrupted
-  // install left beside it is removed rather than blocking the install.
-  Mark(old, FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | Bits);
-  std::string stale = old + ".vel~";
-  ASSERT_TRUE(WriteWholeFile(stale, Bytes(3000, 's')));
-  Mark(stale, Bits);
-  ASSERT_EQ(Write("old", Text("newest"), 0, 1), 1);
-  EXPECT_EQ(ReadWholeFile(old), Text("newest"));
-  EXPECT_EQ(GetFileAttributesA(old.c_str()) & (Bits | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE),
-            static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
-  // a leftover temporary file is removed also where its destination is not there
-  ASSERT_TRUE(WriteWholeFile(dir + "\\fresh.vel~", Bytes(3000, 's')));
-  Mark(dir + "\\fresh.vel~", Bits);
-  ASSERT_EQ(Write("fresh", Text("fresh"), 1, 1), 1);
-  // an empty payload gives an empty file
-  ASSERT_EQ(Write("empty", Bytes(), 0, 0), 1);
-  EXPECT_TRUE(ReadWholeFile(dir + "\\empty").empty());
-  EXPECT_TRUE(NoTemporaryFiles(dir));
+  return MoveFileExA(from, to, flags);
 }
 
-TEST(WritePayloadFile, PathOverridesNameAndInstallDir) {
-  std::string dir = FreshFolder("paths");
-  strcpy(InstallDir, "E:\\no-such-folder");
-  std::string target = dir + "\\direct.bin";
-  ASSERT_EQ(Write("ignored", Text("abc"), 1, 0, target.c_str()), 1);
-  EXPECT_EQ(ReadWholeFile(target), Text("abc"));
-  EXPECT_EQ(GetFileAttributesA((dir + "\\ignored").c_str()), INVALID_FILE_ATTRIBUTES);
+// The folder as the user sees it: each file's bytes and its read-only, hidden, system and archive bits.
+std::map<std::string, std::pair<std::string, unsigned long>> Seen(const std::string &dir) {
+  auto files = Snapshot(dir);
+  for (auto &f : files)
+    f.second.second &= RO | H | SA;
+  return files;
 }
 
-TEST(WritePayloadFile, MissingFolderGivesZeroAndCreatesNothing) {
-  strcpy(InstallDir, "E:\\missing-folder");
-  EXPECT_EQ(Write("x.bin", Text("abc"), 1, 1), 0);
-  EXPECT_EQ(GetFileAttributesA("E:\\missing-folder"), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(Write(nullptr, Text("abc"), 1, 1, "Q:\\nowhere\\x.bin"), 0);
-  // a path that does not fit the 260-byte buffer is refused, not cut
-  std::string longName(300, 'n');
-  strcpy(InstallDir, "E:\\paths");
-  EXPECT_EQ(Write(longName.c_str(), Text("abc"), 0, 0), 0);
+std::string Listed(const std::map<std::string, std::pair<std::string, unsigned long>> &files) {
+  std::string out;
+  for (const auto &f : files)
+    out += f.first + "=" + f.second.first + "/" + std::to_string(f.second.second) + " ";
+  return out;
 }
 
-TEST(ExtractPayload, WritesTheEntryOrNothing) {
-  std::string dir = FreshFolder("extract");
-  strcpy(InstallDir, dir.c_str());
-  ScopedAppInstance self(GetModuleHandleA(nullptr));
-  Bytes buffer(1 << 22);
-  ASSERT_EQ(ExtractPayload(161, "LICENSE_en.txt", buffer.data(), 1 << 22, 1, 0, nullptr), 1);
-  EXPECT_EQ(ReadWholeFile(dir + "\\LICENSE_en.txt"), SourceFile("payload/LICENSE_en.txt"));
-  // a missing entry and a too-small buffer leave an earlier file exactly as it was
-  std::string earlier = dir + "\\earlier.txt";
-  ASSERT_TRUE(WriteWholeFile(earlier, Text("earlier")));
-  Mark(earlier, Bits);
-  EXPECT_EQ(ExtractPayload(1039, "earlier.txt", buffer.data(), 1 << 22, 0, 0, nullptr), 0);
-  EXPECT_EQ(ExtractPayload(161, "earlier.txt", buffer.data(), 100, 0, 0, nullptr), 0);
-  EXPECT_EQ(ReadWholeFile(earlier), Text("earlier"));
-  EXPECT_EQ(GetFileAttributesA(earlier.c_str()) & Bits, Bits);
-  EXPECT_TRUE(NoTemporaryFiles(dir));
+// One file through the writer's steps, as the install takes it: written beside its earlier copy (or beside
+// nothing), put in place replacing it or keeping it aside, then put back, or what a power cut left settled. Each
+// row gives the earlier file, the step that fails, and the folder afterwards, read as a snapshot.
+TEST(FileWriter, EachStepLeavesTheFolderAsPromised) {
+  enum Then { Nothing, PutBackAfter, Settle };
+  const struct Case {
+    DWORD earlier;   // the earlier file "old" and its attribute word; ~0: none
+    int keep;        // PutInPlace keeps the earlier file aside
+    int failing;     // the rename that is refused, counted from PutInPlace; 0: none
+    Then then;       // what comes after
+    int placed;      // PutInPlace's outcome
+    const char *now; // what the name holds afterwards ("old", "new", or absent), with bits
+    DWORD bits;
+    const char *aside; // what the set-aside name holds
+  } cases[] = {
+      {~0u, 0, 0, Nothing, StepDone, "new", H, nullptr},              // a new file with the bits asked
+      {RO | H | SA, 0, 0, Nothing, StepDone, "new", H | SA, nullptr}, // replaced: the earlier file's other bits kept
+      {RO | H | SA, 0, 1, Nothing, StepFailed, "old", RO | H | SA, nullptr}, // refused: the earlier file as it was
+      {RO | H, 1, 0, Nothing, StepDone, "new", H, "old"},                    // the earlier file kept aside
+      {RO | H, 1, 0, PutBackAfter, StepDone, "old", RO | H, nullptr},        // and put back as it was
+      {~0u, 1, 0, PutBackAfter, StepDone, nullptr, 0, nullptr},              // a new one put back is gone
+      {RO | H, 1, 1, Nothing, StepFailed, "old", RO | H, nullptr},           // the set-aside refused
+      {RO | H, 1, 2, Nothing, StepFailed, "old", RO | H, nullptr}, // the new one refused: the earlier one back
+      {RO | H, 1, 0, Settle, StepDone, "new", H, nullptr},         // a power cut after: the aside goes
+  };
+  int i = 0;
+  for (const Case &c : cases) {
+    std::string dir = FreshFolder(("writer" + std::to_string(i++)).c_str()), path = dir + "\\f";
+    if (c.earlier != ~0u) {
+      ASSERT_TRUE(WriteWholeFile(path, Text("old")));
+      Mark(path, c.earlier);
+    }
+    ASSERT_TRUE(WriteWholeFile(path + ".vel~", Text("stale"))); // what an interrupted install left
+    Mark(path + ".vel~", RO | H);
+    ASSERT_EQ(WriteBeside(path.c_str(), "new", 3, H, 1), 1) << i;
+    int earlier = 0;
+    Renames = 0;
+    Failing = c.failing;
+    FileMove = CountedMove;
+    EXPECT_EQ(PutInPlace(path.c_str(), 1, c.keep, &earlier), c.placed) << i;
+    FileMove = MoveFileExA;
+    if (c.then == PutBackAfter)
+      EXPECT_EQ(PutBack(path.c_str(), earlier), StepDone) << i;
+    if (c.then == Settle)
+      EXPECT_EQ(SettleEarlier(path.c_str()), StepDone) << i;
+    std::map<std::string, std::pair<std::string, unsigned long>> expected;
+    if (c.now)
+      expected["f"] = {c.now, c.bits};
+    if (c.aside)
+      expected["f.vel-old"] = {c.aside, c.earlier};
+    EXPECT_TRUE(Seen(dir) == expected) << "case " << i << ": " << Listed(Seen(dir));
+  }
+  // The only copy, left aside by a power cut, takes its name back.
+  std::string dir = FreshFolder("writer-settle"), path = dir + "\\f";
+  ASSERT_TRUE(WriteWholeFile(path + ".vel-old", Text("old")));
+  Mark(path + ".vel-old", RO | H);
+  EXPECT_EQ(SettleEarlier(path.c_str()), StepDone);
+  EXPECT_TRUE(Seen(dir) == (std::map<std::string, std::pair<std::string, unsigned long>>{{"f", {"old", RO | H}}}));
+}
+
+TEST(FileWriter, EachAttributeCombinationAndNoFolder) {
+  std::string dir = FreshFolder("attrs"); // checked again from the Linux side (check_attributes.sh)
+  for (DWORD bits : {0ul, RO, H, RO | H}) {
+    std::string name = std::string("ro") + (bits & RO ? "1" : "0") + "h" + (bits & H ? "1" : "0"),
+                path = dir + "\\" + name;
+    int earlier = 0;
+    ASSERT_EQ(WriteBeside(path.c_str(), name.data(), static_cast<unsigned long>(name.size()), bits, 0), 1);
+    ASSERT_EQ(PutInPlace(path.c_str(), 0, 0, &earlier), StepDone);
+    EXPECT_EQ(GetFileAttributesA(path.c_str()) & (RO | H), bits) << name;
+    EXPECT_EQ(ReadWholeFile(path), Text(name.c_str()));
+  }
+  EXPECT_EQ(WriteBeside("E:\\missing-folder\\x.bin", "abc", 3, 0, 1), 0);
+  EXPECT_EQ(GetFileAttributesA("E:\\missing-folder"), INVALID_FILE_ATTRIBUTES) << "no folder is made";
 }
 
 // A medium too small for the file: scripts/test.sh maps a 64 KiB tmpfs as drive F: when it can mount one.
-TEST(WritePayloadFile, FullMediumKeepsTheEarlierFile) {
+TEST(FileWriter, FullMediumKeepsTheEarlierFile) {
   std::string dir = FaultInstallFolder("VELLUMINE_FULL_DRIVE");
   if (dir.empty())
     GTEST_SKIP() << "no small medium: scripts/test.sh could not mount a tmpfs (needs root and mount)";
   std::string earlier = dir + "\\big.bin";
   SetFileAttributesA(earlier.c_str(), FILE_ATTRIBUTE_NORMAL);
   ASSERT_TRUE(WriteWholeFile(earlier, Bytes(8000, 'e')));
-  Mark(earlier, Bits);
-  strcpy(InstallDir, dir.c_str());
-  EXPECT_EQ(Write("big.bin", Bytes(200000, 'n'), 1, 1), 0);
+  Mark(earlier, RO | H);
+  Bytes big(200000, 'n');
+  EXPECT_EQ(WriteBeside(earlier.c_str(), big.data(), static_cast<unsigned long>(big.size()), RO | H, 1), 0);
   EXPECT_EQ(ReadWholeFile(earlier), Bytes(8000, 'e'));
-  EXPECT_EQ(GetFileAttributesA(earlier.c_str()) & Bits, Bits);
-  EXPECT_TRUE(NoTemporaryFiles(dir));
-  EXPECT_EQ(Write("fresh.bin", Bytes(200000, 'n'), 0, 0), 0);
-  EXPECT_EQ(GetFileAttributesA((dir + "\\fresh.bin").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesA(earlier.c_str()) & (RO | H), RO | H);
+  EXPECT_TRUE(FilesIn(dir, "*.vel~").empty());
 }
 
 } // namespace

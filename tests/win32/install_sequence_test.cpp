@@ -11,7 +11,6 @@
 
 #include "app/globals.h"
 #include "install/file_writer.h"
-#include "install/hold_retry.h"
 #include "install/install_sequence.h"
 #include "install/manifest.h"
 #include "install/read_back.h"
@@ -24,6 +23,7 @@
 namespace {
 
 std::vector<int> Positions; // every PBM_SETPOS the progress bar received
+char Named[MAX_PATH];       // the file the last install named
 WNDPROC BarProc;
 
 LRESULT CALLBACK RecordingBar(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -55,7 +55,7 @@ protected:
     snprintf(InstallDir, sizeof InstallDir, "%s", dir.c_str());
     UiLanguage = language;
     Positions.clear();
-    return RunInstall(nullptr, madeFolder);
+    return RunInstall(nullptr, madeFolder, Named);
   }
 };
 
@@ -180,7 +180,7 @@ TEST_F(InstallSequence, AFailedInstallLeavesTheDriveAsItFoundIt) {
     }
     EXPECT_EQ(GetFileAttributesA(dir.c_str()) == INVALID_FILE_ATTRIBUTES, c.fresh) << label;
     EXPECT_TRUE(Snapshot(dir) == before) << label << ": every earlier file as it was, every new one gone";
-    EXPECT_EQ(std::string(HeldFile), c.result == InstallHeld ? font : "") << label;
+    EXPECT_EQ(std::string(Named), c.result == InstallHeld ? font : "") << label;
   }
 }
 

@@ -19,6 +19,10 @@
 //                                  and the drive's root folder flushed at the end
 //   install_bench preflight DIR    the checks before the first file alone (every entry's CRC-32, the room)
 //   install_bench empty            nothing: the empty-process time of this program
+//   install_bench serve            installs on request, for tests/media/fault_sweep.py: reads lines "DIR LANGUAGE WAY"
+//                                  (WAY "per-file" or "batched"), makes DIR where it is missing as the wizard does,
+//                                  runs RunInstall and answers "result R made M named PATH"; R is "folder" where DIR
+//                                  could not be made
 //
 // Each prints one line "<mode> <milliseconds> ms [peak_working_set <bytes>]", timed with QueryPerformanceCounter.
 #include <windows.h>
@@ -78,6 +82,24 @@ int Ours(const char *dir, int language, const char *way) {
   double elapsed = Now() - start;
   printf("ours %.2f ms peak_working_set %lu\n", elapsed, static_cast<unsigned long>(PeakWorkingSet()));
   return installed == InstallSucceeded ? 0 : 1;
+}
+
+int Serve() {
+  char line[512], dir[MAX_PATH], way[32];
+  int language = 0;
+  while (fgets(line, sizeof line, stdin) && sscanf(line, "%259s %d %31s", dir, &language, way) == 3) {
+    lstrcpynA(InstallDir, dir, InstallDirSize);
+    UiLanguage = language;
+    InstallFlushWay = !strcmp(way, "batched") ? FlushWayBatched : FlushWayPerFile;
+    int made = GetFileAttributesA(dir) == INVALID_FILE_ATTRIBUTES;
+    char named[MAX_PATH] = "";
+    if (made && !CreateDirectoryA(dir, nullptr))
+      printf("result folder made 0 named\n");
+    else
+      printf("result %d made %d named %s\n", RunInstall(nullptr, made, named), made, named);
+    fflush(stdout);
+  }
+  return 0;
 }
 
 // Plain zlib on a row's entry, with none of the store's code: 1 with its length, 0 when the build does not carry
@@ -236,11 +258,13 @@ int main(int argc, char **argv) {
     printf("preflight %.2f ms\n", Now() - start);
     return room ? 0 : 1;
   }
+  if (argc >= 2 && !strcmp(argv[1], "serve"))
+    return Serve();
   if (argc >= 2 && !strcmp(argv[1], "empty")) {
     printf("empty 0 ms peak_working_set %lu\n", static_cast<unsigned long>(PeakWorkingSet()));
     return 0;
   }
   fprintf(stderr, "usage: install_bench ours DIR [LANGUAGE [WAY]] | inflate | copy SRC DIR | readback DIR | flush DIR "
-                  "| limit DIR | limit-safe DIR | preflight DIR | empty\n");
+                  "| limit DIR | limit-safe DIR | preflight DIR | empty | serve\n");
   return 2;
 }

@@ -3,6 +3,7 @@
 #include "base/bounded_format.h"
 #include "install/hold_retry.h"
 #include "install/kernel_function.h"
+#include "install/removal.h"
 
 namespace {
 
@@ -20,28 +21,10 @@ void SetAttributes(const char *path, DWORD attributes) {
   SetFileAttributesA(path, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
 }
 
-StepOutcome Failed() { return HeldBy(GetLastError()) ? StepHeld : StepFailed; }
+StepOutcome Failed() { return GetLastError() == ERROR_SHARING_VIOLATION ? StepHeld : StepFailed; }
 
-// Removes the file at path whatever its attributes; nothing where there is none. Where it stays (held, or on a
-// medium that refuses), its attributes are given back.
-StepOutcome RemoveFile(const char *path) {
-  DWORD old = GetFileAttributesA(path);
-  if (old == INVALID_FILE_ATTRIBUTES)
-    return StepDone;
-  int cleared = (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
-  if (cleared)
-    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-  for (DWORD started = GetTickCount(); !DeleteFileA(path);)
-    if (!TryAgain(started)) {
-      StepOutcome outcome = Failed();
-      if (cleared)
-        SetAttributes(path, old & SettableAttributes);
-      return outcome;
-    }
-  return StepDone;
-}
-
-// Renames from onto to (flags as MoveFileExA's), tried again while another program holds it up.
+// Renames from onto the name to, which is free (flags as MoveFileExA's), tried again while another program holds it
+// up.
 StepOutcome Move(const char *from, const char *to, DWORD flags) {
   for (DWORD started = GetTickCount(); !FileMove(from, to, flags);)
     if (!TryAgain(started))
@@ -49,32 +32,61 @@ StepOutcome Move(const char *from, const char *to, DWORD flags) {
   return StepDone;
 }
 
-// Gives the open file, which has all its other bits from creation, the read-only bit too, so that its flush takes
-// the directory entry to the medium with the data and nothing of the entry changes afterwards. Through the handle
-// where the system has SetFileInformationByHandle (Vista and later); elsewhere by name, which a file open without
-// sharing allows, since changing attributes is not a kind of access that sharing controls.
-void MarkReadOnly(HANDLE file, const char *path, DWORD attributes) {
+// The attribute word of the file at path and its size; INVALID_FILE_ATTRIBUTES where nothing has the name.
+DWORD Look(const char *path, unsigned long long *size) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+    return INVALID_FILE_ATTRIBUTES;
+  *size = static_cast<unsigned long long>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+  return data.dwFileAttributes;
+}
+
+int IsFolder(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+}
+
+// The name path + suffix, or path + suffix + "2" where that is a folder, into name; adds the size of a file found
+// under it to *found. 0 when it does not fit, or when the second choice is a folder too.
+int OwnName(const char *path, const char *suffix, char *name, unsigned long long *found) {
+  static const char *const Seconds[] = {"", "2"};
+  for (const char *second : Seconds) {
+    unsigned long long size = 0;
+    if (BoundedFormat(name, MAX_PATH, "%s%s%s", path, suffix, second) >= MAX_PATH)
+      return 0;
+    DWORD attributes = Look(name, &size);
+    if (!IsFolder(attributes)) {
+      *found += attributes == INVALID_FILE_ATTRIBUTES ? 0 : size;
+      return 1;
+    }
+  }
+  return 0;
+}
+
+// Gives the open file its final attribute word, through the handle where the system has SetFileInformationByHandle
+// (Vista and later); elsewhere by name, which a file open without sharing allows, since changing attributes is not a
+// kind of access that sharing controls.
+void SetThrough(HANDLE file, const char *path, DWORD attributes) {
   FILE_BASIC_INFO info = {}; // zero times: left as they are
   info.FileAttributes = attributes;
   if (!SetFileInformation || !SetFileInformation(file, FileBasicInfo, &info, sizeof info))
     SetAttributes(path, attributes);
 }
 
-// Renames the temporary file onto path, replacing the earlier file, whose attribute word is old. Windows refuses to
-// replace a read-only file (and Wine one whose write bits are gone), so the earlier file's read-only and hidden
-// bits are cleared first, and given back if the rename fails.
-StepOutcome Replace(const char *path, const char *temporary, DWORD through) {
-  DWORD old = GetFileAttributesA(path);
-  int cleared = old != INVALID_FILE_ATTRIBUTES && (old & FileAttributeBits);
-  if (cleared)
-    SetFileAttributesA(path, old & ~static_cast<DWORD>(FileAttributeBits));
-  StepOutcome outcome = Move(temporary, path, MOVEFILE_REPLACE_EXISTING | through);
-  if (outcome == StepDone)
-    return outcome;
-  if (cleared)
-    SetAttributes(path, old & SettableAttributes);
-  RemoveFile(temporary);
-  return outcome;
+// Sees that the open file, which has its other bits from creation, has its read-only and hidden bits too before its
+// flush, so that the flush takes the directory entry to the medium with the data and nothing of the entry changes
+// afterwards: read-only comes now (creation cannot give it to a file still to be written), and a bit that the
+// medium failed to keep is given again. 0 where the file still lacks one.
+int Mark(HANDLE file, const char *path, DWORD attributes) {
+  if (attributes & ReadOnly)
+    SetThrough(file, path, attributes);
+  for (int attempt = 0;; ++attempt) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(file, &info) && !((info.dwFileAttributes ^ attributes) & FileAttributeBits))
+      return 1;
+    if (attempt)
+      return 0;
+    SetThrough(file, path, attributes);
+  }
 }
 
 } // namespace
@@ -82,108 +94,88 @@ StepOutcome Replace(const char *path, const char *temporary, DWORD through) {
 SetFileInformationFn SetFileInformation = KernelFunction<SetFileInformationFn>("SetFileInformationByHandle");
 MoveFileFn FileMove = MoveFileExA;
 
-int TemporaryPath(const char *path, char *temporary) {
-  return BoundedFormat(temporary, MAX_PATH, "%s%s", path, TemporarySuffix) < MAX_PATH;
-}
-int SetAsidePath(const char *path, char *aside) {
-  return BoundedFormat(aside, MAX_PATH, "%s%s", path, SetAsideSuffix) < MAX_PATH;
+const char *NameFiles(const char *path, FileNames *names, unsigned long long *found, int asideToo) {
+  unsigned long long size = 0;
+  DWORD attributes = Look(path, &size);
+  if (IsFolder(attributes) || BoundedFormat(names->path, MAX_PATH, "%s", path) >= MAX_PATH)
+    return path;
+  *found += attributes == INVALID_FILE_ATTRIBUTES ? 0 : size;
+  if (!OwnName(path, TemporarySuffix, names->temporary, found))
+    return names->temporary;
+  if (!asideToo)
+    return BoundedFormat(names->aside, MAX_PATH, "%s%s", path, SetAsideSuffix) < MAX_PATH ? nullptr : path;
+  return OwnName(path, SetAsideSuffix, names->aside, found) ? nullptr : names->aside;
 }
 
-int WriteBeside(const char *path, const void *data, unsigned long length, unsigned long attributes, int flush) {
-  char temporary[MAX_PATH];
-  if (!TemporaryPath(path, temporary))
-    return 0;
-  DWORD old = GetFileAttributesA(path);
+int WriteBeside(const FileNames &names, const void *data, unsigned long length, unsigned long attributes, int flush) {
+  DWORD old = GetFileAttributesA(names.path);
   DWORD kept = old == INVALID_FILE_ATTRIBUTES ? 0 : old & SettableAttributes & ~static_cast<DWORD>(FileAttributeBits);
   DWORD final = kept | (attributes & FileAttributeBits), created = final & ~ReadOnly;
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 2 && file == INVALID_HANDLE_VALUE; ++attempt) {
     // One that an interrupted install left is replaced; read-only or hidden, it is removed first.
     if (attempt)
-      RemoveFile(temporary);
-    file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, created ? created : FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
+      RemoveFile(names.temporary);
+    file = CreateFileA(names.temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                       created ? created : FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   if (file == INVALID_HANDLE_VALUE)
     return 0;
   DWORD written = 0;
-  BOOL wrote = WriteFile(file, data, length, &written, nullptr) && written == length;
-  if (wrote && (final & ReadOnly))
-    MarkReadOnly(file, temporary, final);
+  BOOL wrote = WriteFile(file, data, length, &written, nullptr) && written == length &&
+               Mark(file, names.temporary, final);
   // Flushed, the data and the entry are on the medium before the file takes its name.
   BOOL done = wrote && (!flush || FlushFileBuffers(file));
   if (!CloseHandle(file) || !done) {
-    RemoveFile(temporary);
+    RemoveFile(names.temporary);
     return 0;
   }
   return 1;
 }
 
-StepOutcome PutInPlace(const char *path, int writeThrough, int keepEarlier, int *earlier) {
-  char temporary[MAX_PATH], aside[MAX_PATH];
-  DWORD through = writeThrough ? MOVEFILE_WRITE_THROUGH : 0;
-  *earlier = 0;
-  if (!TemporaryPath(path, temporary) || !SetAsidePath(path, aside))
-    return StepFailed;
-  if (!keepEarlier)
-    return Replace(path, temporary, through);
+StepOutcome PutInPlace(const FileNames &names, int writeThrough, DWORD *earlier) {
+  DWORD through = writeThrough ? MOVEFILE_WRITE_THROUGH : 0, found = GetFileAttributesA(names.path);
+  *earlier = INVALID_FILE_ATTRIBUTES;
+  StepOutcome outcome = IsFolder(found) ? StepFailed : StepDone;
   // A program may run the earlier file: Windows renames it, but would neither replace nor remove it.
-  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
-    StepOutcome outcome = Move(path, aside, through);
-    if (outcome != StepDone) {
-      RemoveFile(temporary);
-      return outcome;
-    }
-    *earlier = 1;
-  }
-  StepOutcome outcome = Move(temporary, path, through);
-  if (outcome == StepDone)
+  if (outcome == StepDone && found != INVALID_FILE_ATTRIBUTES &&
+      (outcome = Move(names.path, names.aside, through)) == StepDone)
+    *earlier = found;
+  if (outcome == StepDone && (outcome = Move(names.temporary, names.path, through)) == StepDone)
     return outcome;
-  RemoveFile(temporary);
-  if (*earlier && Move(aside, path, through) == StepDone)
-    *earlier = 0;
+  RemoveFile(names.temporary);
+  if (*earlier != INVALID_FILE_ATTRIBUTES && Move(names.aside, names.path, through) == StepDone)
+    *earlier = INVALID_FILE_ATTRIBUTES;
   return outcome;
 }
 
-StepOutcome PutBack(const char *path, int earlier) {
-  if (!earlier)
-    return RemoveFile(path);
-  char aside[MAX_PATH];
-  DWORD now = GetFileAttributesA(path);
-  // Windows replaces no read-only file: the new one loses the bit, and gets it back if it stays.
-  int cleared = now != INVALID_FILE_ATTRIBUTES && (now & ReadOnly);
-  if (cleared)
-    SetAttributes(path, now & SettableAttributes & ~ReadOnly);
-  StepOutcome outcome = SetAsidePath(path, aside) ? Move(aside, path, MOVEFILE_REPLACE_EXISTING) : StepFailed;
-  if (outcome != StepDone && cleared)
-    SetAttributes(path, now & SettableAttributes);
-  return outcome;
-}
-
-void RemoveSetAside(const char *path) {
-  char aside[MAX_PATH];
-  if (SetAsidePath(path, aside))
-    RemoveFile(aside);
-}
-
-void RemoveTemporary(const char *path) {
-  char temporary[MAX_PATH];
-  if (TemporaryPath(path, temporary))
-    RemoveFile(temporary);
-}
-
-StepOutcome SettleEarlier(const char *path) {
-  char aside[MAX_PATH];
-  if (!SetAsidePath(path, aside) || GetFileAttributesA(aside) == INVALID_FILE_ATTRIBUTES)
+StepOutcome PutBack(const FileNames &names, DWORD earlier) {
+  if (!RemoveFile(names.path))
+    return Failed();
+  if (earlier == INVALID_FILE_ATTRIBUTES)
     return StepDone;
-  if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
-    return Move(aside, path, 0);
-  return RemoveFile(aside);
+  StepOutcome outcome = Move(names.aside, names.path, 0);
+  if (outcome == StepDone && (GetFileAttributesA(names.path) & FileAttributeBits) != (earlier & FileAttributeBits))
+    SetAttributes(names.path, earlier & SettableAttributes);
+  return outcome;
 }
 
-int SetAsideFilesIn(const char *folder) {
+int RemoveSetAside(const FileNames &names) { return RemoveFile(names.aside); }
+int RemoveTemporary(const FileNames &names) { return RemoveFile(names.temporary); }
+
+StepOutcome SettleEarlier(const FileNames &names) {
+  DWORD aside = GetFileAttributesA(names.aside);
+  if (aside == INVALID_FILE_ATTRIBUTES || IsFolder(aside))
+    return StepDone;
+  if (Absent(names.path))
+    return Move(names.aside, names.path, 0);
+  RemoveFile(names.aside);
+  return StepDone;
+}
+
+int SetAsideNamesIn(const char *folder) {
   char pattern[MAX_PATH];
-  BoundedFormat(pattern, sizeof pattern, "%s\\*%s", folder, SetAsideSuffix);
+  BoundedFormat(pattern, sizeof pattern, "%s\\*%s*", folder, SetAsideSuffix);
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(pattern, &found);
   if (search == INVALID_HANDLE_VALUE)

@@ -2,20 +2,30 @@
 #define VELLUMINE_INSTALL_FILE_WRITER_H
 
 // Installed files: each is written whole under a temporary name beside its destination and only then takes its name,
-// so that a failure never leaves a partial file nor destroys the copy an earlier install left. Only the read-only
-// and hidden attributes are changed. A rename or removal that another program holds up is tried again
-// (hold_retry.h).
+// so that a failure never leaves a partial file nor destroys the copy an earlier install left. The earlier file is
+// first renamed aside, never replaced: Windows' FAT driver refuses a replacing rename onto a file that any program
+// has open, while it lets the open file itself be renamed. Only the read-only and hidden attributes are changed. A
+// rename or removal that another program holds up is tried again (hold_retry.h); only files are ever renamed or
+// removed, never a folder.
 #include <windows.h>
 
 enum { FileAttributeBits = 0x1 | 0x2 }; // read-only, hidden
 
-// What the install's own names add to an installed file's: the temporary file the new one is written as, and the
-// earlier file set aside, kept with its bytes and attributes until the install has ended so that a failed install
-// can put it back. The names in MAX_PATH bytes; 0 when they do not fit.
+// The names of an installed file and of the install's own files beside it: the temporary file the new one is
+// written as, and the earlier file set aside, kept with its bytes and attributes until the install has ended so
+// that a failed install can put it back. Each is the file's name and its suffix, or where that names a folder (the
+// user's, left alone), the same with "2" after it.
 #define TemporarySuffix ".vel~"
 #define SetAsideSuffix ".vel-old"
-int TemporaryPath(const char *path, char *temporary);
-int SetAsidePath(const char *path, char *aside);
+struct FileNames {
+  char path[MAX_PATH], temporary[MAX_PATH], aside[MAX_PATH];
+};
+
+// Names the files beside path, looking at what the drive holds under each name (under the set-aside names only with
+// asideToo: SetAsideNamesIn found some), and adds to *found the bytes of the files found there (path's own, and
+// what an interrupted install left). Returns null, or the name that stands in the way: path itself where it is a
+// folder, or the second choice of a name where that is a folder too.
+const char *NameFiles(const char *path, FileNames *names, unsigned long long *found, int asideToo);
 
 // SetFileInformationByHandle, looked up at start: null on Windows before Vista, or where a test hides it.
 typedef BOOL(WINAPI *SetFileInformationFn)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
@@ -25,36 +35,38 @@ extern SetFileInformationFn SetFileInformation;
 typedef BOOL(WINAPI *MoveFileFn)(LPCSTR, LPCSTR, DWORD);
 extern MoveFileFn FileMove;
 
-// How a step that renames ended: done, failed, or failed because another program held the file past the retries.
+// How a step ended: done, failed, or failed because another program held a file without sharing its deletion,
+// past the retries.
 enum StepOutcome { StepFailed = 0, StepDone = 1, StepHeld = 2 };
 
 // Writes the new file complete under its temporary name, with its final attribute word: the read-only and hidden
 // bits of attributes, and the earlier file's other bits (a new file has none of its own); flushed with its entry
 // when asked. A temporary file that an interrupted install left is replaced. 1, or 0 with the temporary file gone.
-int WriteBeside(const char *path, const void *data, unsigned long length, unsigned long attributes, int flush);
+int WriteBeside(const FileNames &names, const void *data, unsigned long length, unsigned long attributes, int flush);
 
-// Renames the temporary file onto path, written through when asked. Without keepEarlier the earlier file is
-// replaced; with it, it is first renamed aside (SetAsidePath) and kept, and *earlier says whether there was one to
-// keep. On failure the temporary file is gone, and the earlier file keeps its name or, where it could not be
-// renamed back, stays aside with *earlier still 1.
-StepOutcome PutInPlace(const char *path, int writeThrough, int keepEarlier, int *earlier);
+// Puts the temporary file in place, the renames written through when asked: the earlier file, where there is one,
+// renamed aside first, and *earlier its attribute word (INVALID_FILE_ATTRIBUTES where there was none). On failure
+// the temporary file is gone, and the earlier file has its name back or, where that failed too, stays aside with
+// *earlier still telling of it.
+StepOutcome PutInPlace(const FileNames &names, int writeThrough, DWORD *earlier);
 
-// Undoes PutInPlace with keepEarlier: the earlier file renamed back over the new one (whose read-only bit is cleared
-// first), or, where there was none, the new file removed. StepDone when path holds what it held before.
-StepOutcome PutBack(const char *path, int earlier);
+// Undoes PutInPlace: the new file removed, and the earlier file, where there was one (earlier, as PutInPlace gave
+// it), renamed back and given its read-only and hidden bits again where the rename lost them. StepDone when the
+// name holds what it held before.
+StepOutcome PutBack(const FileNames &names, DWORD earlier);
 
-// Removes the earlier file set aside beside path; one that cannot be removed (a program runs it) stays.
-void RemoveSetAside(const char *path);
+// Removes the earlier file set aside (or the temporary file), once it is no longer needed. One that cannot be
+// removed (a program runs it) stays, for a later install to remove: 0.
+int RemoveSetAside(const FileNames &names);
+int RemoveTemporary(const FileNames &names);
 
-// Removes the temporary file beside path, if there is one.
-void RemoveTemporary(const char *path);
+// What an interrupted install left aside: an earlier file set aside is renamed back where the name is missing (it
+// is the only copy: StepFailed or StepHeld when it cannot be) and removed otherwise (where it stays, it stays).
+StepOutcome SettleEarlier(const FileNames &names);
 
-// What an interrupted install left beside path: an earlier file set aside is renamed back where path is missing
-// (it is the only copy) and removed otherwise. StepDone when nothing is left aside.
-StepOutcome SettleEarlier(const char *path);
-
-// Whether a file set aside lies in folder ("X:\Vellumine", or a drive root "X:"): one look at the folder, where a
-// look beside each row would cost a lookup a row.
-int SetAsideFilesIn(const char *folder);
+// Whether anything in folder ("X:\Vellumine", or a drive root "X:") has a set-aside name (an earlier file an
+// interrupted install left aside, or a folder of the user's): one look at the folder, where a look beside each row
+// would cost a lookup a row.
+int SetAsideNamesIn(const char *folder);
 
 #endif

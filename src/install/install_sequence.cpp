@@ -6,6 +6,7 @@
 #include "app/globals.h"
 #include "install/install_rows.h"
 #include "install/preflight.h"
+#include "install/removal.h"
 #include "resources/resource_ids.h"
 #include "ui/message_dialog.h"
 #include "ui/texts.h"
@@ -57,10 +58,13 @@ int RunInstall(InstallWait wait, int madeFolder, char *named) {
   run.root = INVALID_HANDLE_VALUE;
   run.madeFolder = madeFolder;
   run.failedRow = NoFailedRow;
+  run.failure = InstallFailed;
   unsigned char *buffer = static_cast<unsigned char *>(malloc(PayloadBufferSize + SettingsCopySize));
   DWORD installed = InstallFailed;
   if (!buffer) {
     ShowMessageDialog(MemoryChinese, MemoryEnglish, MessageOk, WizardWindow);
+    if (madeFolder) // nothing was written in it
+      RemoveFolder(InstallDir);
   } else {
     run.payload = buffer;
     run.settings = buffer + PayloadBufferSize;
@@ -71,9 +75,6 @@ int RunInstall(InstallWait wait, int madeFolder, char *named) {
     installed = RunBeside(InstallWork, &run, wait);
     free(buffer);
   }
-  // A failed install removes the folder it made, where nothing is left in it.
-  if (madeFolder && (installed == InstallFailed || installed == InstallHeld))
-    RemoveDirectoryA(InstallDir);
   if (named)
     lstrcpynA(named, run.named, MAX_PATH);
   return static_cast<int>(installed);

@@ -9,6 +9,7 @@
 #include "install/install_run.h"
 #include "install/install_space.h"
 #include "install/kernel_function.h"
+#include "install/removal.h"
 #include "store/crc32.h"
 #include "store/payload_store.h"
 #include "store/store_index.h"
@@ -17,13 +18,6 @@ namespace {
 
 // The settings file's rewrite and the file system's own needs: 64 KiB, or two clusters where those are larger.
 const unsigned long long Margin = 64 * 1024;
-
-unsigned long long ExistingSize(const char *path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-    return 0;
-  return static_cast<unsigned long long>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
-}
 
 // What a one-byte file takes on the install folder's volume, or 0 when that cannot be told. Wine reports 4 KiB
 // clusters for every volume, whatever the Unix file system allocates in; a file's own allocation shows that.
@@ -43,14 +37,17 @@ unsigned long long ProbeAllocation(InstallRun *run) {
       break;
   }
   if (file == INVALID_HANDLE_VALUE) {
-    if (GetLastError() == ERROR_SHARING_VIOLATION)
+    if (GetLastError() == ERROR_SHARING_VIOLATION) {
+      run->failure = InstallHeld;
       lstrcpynA(run->named, path, MAX_PATH);
+    }
     return 0;
   }
   DWORD written = 0;
   FILE_STANDARD_INFO info = {};
   int known = WriteFile(file, "v", 1, &written, nullptr) && query(file, FileStandardInfo, &info, sizeof info);
   CloseHandle(file);
+  RemoveFile(path); // gone at the close, unless a scanner still has it open
   return known && info.AllocationSize.QuadPart > 0 ? static_cast<unsigned long long>(info.AllocationSize.QuadPart) : 0;
 }
 
@@ -75,8 +72,9 @@ Room CheckBeforeInstall(InstallRun *run) {
   unsigned long long newSizes[ManifestRowCount], oldSizes[ManifestRowCount];
   char root[DriveRootSize];
   DriveRoot(InstallDir, root);
-  int rows = 0, earlierLeft = SetAsideFilesIn(InstallDir) || SetAsideFilesIn(root);
-  for (const ManifestRow &row : Manifest) {
+  int rows = 0, asideNames = SetAsideNamesIn(InstallDir) || SetAsideNamesIn(root);
+  for (int i = 0; i < ManifestRowCount; ++i) {
+    const ManifestRow &row = Manifest[i];
     const StoreIndexEntry *entry = FindIndexEntry(index, count, row.id);
     if (!StoreCarries(row.id) && !entry)
       continue; // not carried by this build: the install skips it
@@ -90,15 +88,18 @@ Room CheckBeforeInstall(InstallRun *run) {
     // A settings file too long for the read-back's copy would fail only after every other file was written.
     if (IsSettingsRow(row) && entry->inflatedSize > static_cast<unsigned long>(SettingsFileLimit))
       return RoomForNone;
-    char path[InstallDirSize];
+    char path[MAX_PATH];
     ManifestRowPath(row, InstallDir, path, sizeof path);
     newSizes[rows] = entry->inflatedSize;
     // What an interrupted install left beside it goes before this row is written: a temporary file, and an
-    // earlier file set aside (or it takes the name back, and is then this row's earlier file).
-    char leftover[MAX_PATH], aside[MAX_PATH];
-    TemporaryPath(path, leftover);
-    SetAsidePath(path, aside);
-    oldSizes[rows] = ExistingSize(path) + ExistingSize(leftover) + (earlierLeft ? ExistingSize(aside) : 0);
+    // earlier file set aside (or it takes the name back, and is then this row's earlier file). A folder where a
+    // file goes is the user's: it is named, and nothing is written.
+    oldSizes[rows] = 0;
+    if (const char *inTheWay = NameFiles(path, &run->names[i], &oldSizes[rows], asideNames)) {
+      run->failure = InstallInTheWay;
+      lstrcpynA(run->named, inTheWay, MAX_PATH);
+      return RoomForNone;
+    }
     ++rows;
   }
 

@@ -21,6 +21,14 @@ const char *const InUseChineseFormat = "%s 正被程序使用。请关闭程序�
 const char *const InUseEnglishFormat =
     "%s is in use by a program. Please close that program and press Agree/Install again.";
 
+const char *const FolderInTheWayChineseFormat = "%s 是文件夹。请移开，再按同意/安装。";
+const char *const FolderInTheWayEnglishFormat =
+    "%s is a folder, not a file: move or rename it, and press Agree/Install again.";
+
+const char *const LeftOverChineseFormat = "安装失败。%s 未能删除，请自行删除。";
+const char *const LeftOverEnglishFormat =
+    "Installation failed, and %s could not be removed: please delete it yourself.";
+
 const char *const ChooserChinese = "无法打开目录选择窗口。请直接填写USB盘号。";
 const char *const ChooserEnglish = "The folder chooser cannot be opened. Please type the USB drive letter.";
 
@@ -50,7 +58,8 @@ const char *const Texts[] = {
     // Messages
     MemoryChinese, MemoryEnglish, DriveChinese, DriveEnglish, FolderChinese, FolderEnglishFormat, FolderEnglishReason,
     SuccessChinese, SuccessEnglish, FailureChinese, FailureEnglish, VerifyChinese, VerifyEnglish, InUseChineseFormat,
-    InUseEnglishFormat, ChooserChinese, ChooserEnglish,
+    InUseEnglishFormat, FolderInTheWayChineseFormat, FolderInTheWayEnglishFormat, LeftOverChineseFormat,
+    LeftOverEnglishFormat, ChooserChinese, ChooserEnglish,
     // Labels
     LabelOk, LabelCancel, LabelBack, LabelYes, LabelNo, LabelNext, LabelAgreeInstall, LabelBrowse, LabelInstallPath,
     LabelDirectories, LabelBrand, LabelDrives, LabelEdition, LabelInstaller, LabelUsbHint, LabelLanguage,

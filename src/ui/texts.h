@@ -14,6 +14,10 @@ extern const char *const VerifyChinese, *const VerifyEnglish; // the drive did n
 // A program uses a file that the install would replace: formats with the file's path for %s. With the longest
 // installed path, the Chinese line stays within a label's 79 bytes and the English within the message's 127.
 extern const char *const InUseChineseFormat, *const InUseEnglishFormat;
+// A folder stands where a file goes; and a failed install could not remove a file from the folder it made. Formats
+// with the path for %s, within the same limits.
+extern const char *const FolderInTheWayChineseFormat, *const FolderInTheWayEnglishFormat;
+extern const char *const LeftOverChineseFormat, *const LeftOverEnglishFormat;
 extern const char *const ChooserChinese, *const ChooserEnglish; // the folder chooser cannot be opened
 
 // Labels of the owner-drawn buttons and of the check boxes.

@@ -57,13 +57,14 @@ UINT_PTR CALLBACK ChooserHookProc(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 void ChooseDestination(HWND wizard) {
-  // The common dialogs are loaded at Browse rather than at start: most users never open the chooser, and the DLL
-  // brings the shell with it.
-  HMODULE library = LoadSystemLibrary(ChooserLibrary);
+  // The common dialogs are loaded at the first Browse rather than at start: most users never open the chooser, and
+  // the DLL brings the shell with it. Once loaded they stay: freeing them would unload the shell code they brought
+  // in, under any thread or hook that code left running.
+  static HMODULE library;
+  if (!library)
+    library = LoadSystemLibrary(ChooserLibrary);
   GetOpenFileNameFn open = ModuleFunction<GetOpenFileNameFn>(library, "GetOpenFileNameA");
   if (!open) {
-    if (library)
-      FreeLibrary(library);
     ShowMessageDialog(ChooserChinese, ChooserEnglish, MessageOk, wizard);
     return;
   }
@@ -81,7 +82,6 @@ void ChooseDestination(HWND wizard) {
   request.lpfnHook = ChooserHookProc;
   request.lpTemplateName = MAKEINTRESOURCEA(IDD_CHOOSER);
   BOOL chosen = open(&request);
-  FreeLibrary(library);
   if (!chosen)
     return;
   InstallDir[1] = 0;

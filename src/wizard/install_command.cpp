@@ -5,7 +5,7 @@
 
 #include "app/globals.h"
 #include "base/bounded_format.h"
-#include "install/files_in_use.h"
+#include "install/in_the_way.h"
 #include "install/install_sequence.h"
 #include "install/kernel_function.h"
 #include "resources/resource_ids.h"
@@ -13,7 +13,7 @@
 #include "ui/texts.h"
 #include "wizard/wizard_dialog.h"
 
-int InstallRunning;
+int InstallRunning, AgreeWorking;
 
 namespace {
 
@@ -26,12 +26,18 @@ int EnsureInstallFolder(int *made) {
   return *made = CreateDirectoryA(InstallDir, nullptr) != 0;
 }
 
-// Names the file that a program uses, and asks the user to close that program and try again.
-void ShowInUse(HWND window, const char *path) {
+// A message that names a file: the Chinese and English formats, with the path for %s.
+void ShowNaming(HWND window, const char *chineseFormat, const char *englishFormat, const char *path) {
   char chinese[MAX_PATH + 128], english[MAX_PATH + 128];
-  BoundedFormat(chinese, sizeof chinese, InUseChineseFormat, path);
-  BoundedFormat(english, sizeof english, InUseEnglishFormat, path);
+  BoundedFormat(chinese, sizeof chinese, chineseFormat, path);
+  BoundedFormat(english, sizeof english, englishFormat, path);
   ShowMessageDialog(chinese, english, MessageOk, window);
+}
+
+// What stands in the way, named: the user closes the program, or moves the folder, and tries again.
+void ShowInTheWay(HWND window, int folder, const char *path) {
+  ShowNaming(window, folder ? FolderInTheWayChineseFormat : InUseChineseFormat,
+             folder ? FolderInTheWayEnglishFormat : InUseEnglishFormat, path);
 }
 
 void HideNow(HWND window, int id) {
@@ -106,18 +112,24 @@ void BlockShutdown(HWND window, int block) {
 
 void AgreeAndInstall(HWND window) {
   ShowWizardPage(window, 2);
-  int made;
-  if (!EnsureInstallFolder(&made)) {
-    char english[128];
-    BoundedFormat(english, sizeof english, FolderEnglishFormat, FolderEnglishReason);
-    ShowMessageDialog(FolderChinese, english, MessageOk, window);
-    return;
-  }
-  // A file that a program uses is named before anything is written; the user closes the program and tries again.
-  char held[MAX_PATH];
-  if (FindFileInUse(held, WaitForWorker)) {
+  // What stands in the way is named before anything is written, the folder included; no command is acted on
+  // meanwhile, a second Agree/Install sent from outside among them.
+  AgreeWorking = 1;
+  SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  char named[MAX_PATH];
+  InTheWay found = FindWhatIsInTheWay(named, WaitForWorker);
+  int made = 0;
+  if (found || !EnsureInstallFolder(&made)) {
     DropWaitingInput();
-    ShowInUse(window, held);
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    if (found) {
+      ShowInTheWay(window, found == FolderInTheWay, named);
+    } else {
+      char english[128];
+      BoundedFormat(english, sizeof english, FolderEnglishFormat, FolderEnglishReason);
+      ShowMessageDialog(FolderChinese, english, MessageOk, window);
+    }
+    AgreeWorking = 0;
     return;
   }
   WizardPage = PageInstalling;
@@ -127,16 +139,17 @@ void AgreeAndInstall(HWND window) {
   for (int id : Buttons)
     HideNow(window, id);
   time_t start = time(nullptr);
-  SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   PointerToWizard();
   BlockShutdown(window, 1);
-  int installed = RunInstall(WaitForWorker, made, held);
+  int installed = RunInstall(WaitForWorker, made, named);
   BlockShutdown(window, 0);
   WaitFromStart(start);
   DropWaitingInput();
-  if (installed == InstallHeld) {
-    // A program began to use a file after the look above, and the drive is as it was: back to the licence page.
-    ShowInUse(window, held);
+  AgreeWorking = 0;
+  if (installed == InstallHeld || installed == InstallInTheWay) {
+    // A program began to use a file after the look above, or a folder appeared, and the drive is as it was: back
+    // to the licence page.
+    ShowInTheWay(window, installed == InstallInTheWay, named);
     ShowWindow(GetDlgItem(window, IDC_PROGRESS), SW_HIDE);
     for (int id : Buttons)
       if (id != IDC_WAIT_BUTTON)
@@ -150,6 +163,8 @@ void AgreeAndInstall(HWND window) {
     ShowMessageDialog(SuccessChinese, SuccessEnglish, MessageOk, window);
   else if (installed == InstallUnverified)
     ShowMessageDialog(VerifyChinese, VerifyEnglish, MessageOk, window);
+  else if (installed == InstallLeftOver)
+    ShowNaming(window, LeftOverChineseFormat, LeftOverEnglishFormat, named);
   else
     ShowMessageDialog(FailureChinese, FailureEnglish, MessageOk, window);
   WizardPage = PageQuit;

@@ -5,7 +5,8 @@
 
 enum { MinimumBusySeconds = 5 };
 
-// Agree/Install: makes sure of the install folder, runs the install with the busy cursor for at least five whole
+// Agree/Install: names a folder where a file goes or a file a program uses, and stays on the licence page; else
+// makes sure of the install folder, runs the install with the busy cursor for at least five whole
 // seconds of the clock, shows the result and ends the wizard. Stays on the licence page when the folder can be
 // neither entered nor created. While the files are written, on a thread of their own, the window answers what is
 // sent to it and repaints, and acts on nothing posted; the input that waited meanwhile is dropped before the
@@ -14,5 +15,8 @@ void AgreeAndInstall(HWND window);
 
 // Nonzero while the install writes and checks the files: logoff and restart are asked to wait.
 extern int InstallRunning;
+
+// Nonzero from Agree/Install until the wizard goes on: no other command is acted on.
+extern int AgreeWorking;
 
 #endif

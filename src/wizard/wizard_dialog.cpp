@@ -83,7 +83,7 @@ void Next(HWND window) {
 void Command(HWND window, int id) {
   // While the install runs, the window answers the system (repaints, sent messages) but no command is acted on:
   // one sent from outside would otherwise go back a page, quit or browse in the middle of the install.
-  if (WizardPage == PageInstalling)
+  if (WizardPage == PageInstalling || AgreeWorking)
     return;
   switch (id) {
   case IDC_NEXT:

@@ -22,11 +22,20 @@ and none is served from the kernel's cache. It can lie on purpose, as real stick
                         (what a FAT stick keeps after a power cut at any moment)
     --image FOLDER      starts with the files and folders of FOLDER (power_cut.py --cuts), as a stick plugged in
                         again after a power cut
+    --faults FILE       fails on request: once FILE (outside the mount) appears, holding "N ERRNO once" or
+                        "N ERRNO on", the operations that come in the same order every run (the changes, flushes
+                        included, and the opens) are counted from 1, and the N-th fails with ERRNO (EIO, ENOSPC,
+                        EACCES...): once, then it works again, or from then on every operation fails (the stick
+                        pulled). When FILE goes, the medium works again. The count is logged with --log ("count N
+                        operation /path"), as each is counted.
 
 Every flush (fsync, and fsyncdir for a folder, which is how Wine passes a folder's FlushFileBuffers on) is logged
 and charged --fsync-delay. A folder takes one cluster, as on FAT. Files belong to the user who creates them, and the
 kernel checks permissions against their mode bits (default_permissions), so read-only files are refused for
-writing as on Windows; as on Windows, a rename does not replace a read-only file (Linux and Wine would).
+writing as on Windows; as on Windows, a rename does not replace a read-only file (Linux and Wine would). Open files
+follow Windows' FAT driver: a file removed while it is open keeps its name until the last close, and meanwhile
+opening it, renaming it, or renaming onto it is refused (EACCES, a delete pending); a rename onto a file that is
+open is refused too, even where its opener shares deletion.
 """
 import argparse
 import errno
@@ -57,6 +66,15 @@ def load(folder):
     return nodes
 
 
+def opens(n):
+    return getattr(n, "opens", 0)
+
+
+def pending(n):
+    """The name of a node removed while open, which it keeps until the last close; None for any other."""
+    return getattr(n, "pending", None)
+
+
 class Medium(Operations):
     def __init__(self, args):
         self.args = args
@@ -66,11 +84,75 @@ class Medium(Operations):
         self.kept = 0  # bytes a counterfeit medium has really stored
         self.written = 0  # bytes written in all, for --pull-after
         self.record = open(args.record, "ab") if args.record else None
+        self.handles = {}  # fh -> the node it opened; each node counts its open handles in opens, and a node removed
+        self.next_fh = 1  # while open keeps its name in pending until the last close
+        self.fault = None  # (n, errno, from then on) while armed
+        self.trace = None  # where a list: each counted operation and its path
+        self.count = 0  # operations counted since it was armed
+
+    # -- failing on request
+    def arm(self, n, code, lasting):
+        """Fails the n-th counted operation from now on with errno code: once, or lasting from then on."""
+        self.fault, self.count = (n, code, lasting), 0
+
+    def disarm(self):
+        self.fault = None
+
+    def watch(self):
+        """Arms or disarms as the --faults file comes and goes."""
+        if not self.args.faults:
+            return
+        if not os.path.exists(self.args.faults):
+            self.fault = None
+        elif self.fault is None:
+            with open(self.args.faults) as f:
+                n, name, how = f.read().split()
+            self.arm(int(n), getattr(errno, name), how == "on")
+
+    def counted(self, operation, path):
+        """One of the operations that come in the same order every run: counted, and failed when its turn came."""
+        self.watch()
+        if self.fault is None:
+            return
+        self.count += 1
+        self.log("count %d %s %s" % (self.count, operation, path))
+        if self.trace is not None:
+            self.trace.append((operation, path))
+        n, code, lasting = self.fault
+        if self.count == n or (lasting and self.count > n):
+            raise FuseOSError(code)
+
+    def pulled(self):
+        return self.fault is not None and self.fault[2] and self.count >= self.fault[0]
 
     # -- helpers
     def alive(self):
-        if self.args.pull_after is not None and self.written >= self.args.pull_after:
+        if self.args.pull_after is not None and self.written >= self.args.pull_after or self.pulled():
             raise FuseOSError(errno.EIO)  # pulled out
+
+    def lookable(self):
+        if self.pulled():
+            raise FuseOSError(errno.EIO)  # a stick pulled out answers nothing
+
+    def free(self, path):
+        """Refuses a rename onto a name whose file is open or whose deletion is pending, as Windows' FAT driver does."""
+        n = self.nodes.get(path)
+        if n is not None and (pending(n) or opens(n)):
+            raise FuseOSError(errno.EACCES)
+
+    def handle(self, path, fh):
+        """The node an open handle reads or writes: by the handle, since a pending name may have gone for the kernel."""
+        n = self.handles.get(fh)
+        return n if n is not None else self.node(path)
+
+    def opened(self, path):
+        n = self.node(path)
+        if pending(n):
+            raise FuseOSError(errno.EACCES)
+        fh, self.next_fh = self.next_fh, self.next_fh + 1
+        self.handles[fh] = n
+        n.opens = opens(n) + 1
+        return fh
 
     def node(self, path):
         if path not in self.nodes:
@@ -100,6 +182,7 @@ class Medium(Operations):
 
     def make(self, path, mode):
         self.alive()
+        self.counted("make", path)
         parent = os.path.dirname(path)
         if parent not in self.nodes:
             raise FuseOSError(errno.ENOENT)
@@ -111,6 +194,7 @@ class Medium(Operations):
     # -- metadata
     def getattr(self, path, fh=None):
         with self.mutex:
+            self.lookable()
             n = self.node(path)
             nlink = 2 if stat.S_ISDIR(n.mode) else 1
             return {"st_mode": n.mode, "st_uid": n.uid, "st_gid": n.gid, "st_nlink": nlink, "st_size": len(n.data),
@@ -128,12 +212,16 @@ class Medium(Operations):
 
     def chmod(self, path, mode):
         with self.mutex:
+            self.lookable()
+            self.counted("chmod", path)
             self.node(path)
             self.change("chmod", path, mode)
             return 0
 
     def chown(self, path, uid, gid):
         with self.mutex:
+            self.lookable()
+            self.counted("chown", path)
             n = self.node(path)
             keep = (-1, 0xFFFFFFFF)
             self.change("chown", path, n.uid if uid in keep else uid, n.gid if gid in keep else gid)
@@ -141,23 +229,29 @@ class Medium(Operations):
 
     def utimens(self, path, times=None):
         with self.mutex:
+            self.lookable()
+            self.counted("utimens", path)
             now = time.time()
             self.node(path).times[:2] = list(times) if times else [now, now]
             return 0
 
     def readdir(self, path, fh):
         with self.mutex:
+            self.lookable()
             prefix = path.rstrip("/") + "/"
             return [".", ".."] + [p[len(prefix):] for p in self.tree.children(path)]
 
     def setxattr(self, path, name, value, options, position=0):
         with self.mutex:
+            self.lookable()
+            self.counted("setxattr", path)
             self.node(path)
             self.change("setxattr", path, name, bytes(value))
             return 0
 
     def getxattr(self, path, name, position=0):
         with self.mutex:
+            self.lookable()
             n = self.node(path)
             if name not in n.xattrs:
                 raise FuseOSError(errno.ENODATA)
@@ -169,6 +263,8 @@ class Medium(Operations):
 
     def removexattr(self, path, name):
         with self.mutex:
+            self.lookable()
+            self.counted("removexattr", path)
             if name not in self.node(path).xattrs:
                 raise FuseOSError(errno.ENODATA)
             self.change("removexattr", path, name)
@@ -183,6 +279,8 @@ class Medium(Operations):
     def rmdir(self, path):
         with self.mutex:
             self.written = 0  # put back in
+            self.lookable()
+            self.counted("rmdir", path)
             if self.tree.children(path):
                 raise FuseOSError(errno.ENOTEMPTY)
             self.node(path)
@@ -191,14 +289,24 @@ class Medium(Operations):
 
     def unlink(self, path):
         with self.mutex:
-            self.node(path)
-            self.change("remove", path)
+            self.lookable()
+            self.counted("unlink", path)
+            n = self.node(path)
+            if pending(n):
+                raise FuseOSError(errno.EACCES)
+            if opens(n):
+                n.pending = path  # the name stays until the last close
+            else:
+                self.change("remove", path)
             return 0
 
     def rename(self, old, new):
         with self.mutex:
             self.alive()
-            self.node(old)
+            self.counted("rename", old)
+            if pending(self.node(old)):
+                raise FuseOSError(errno.EACCES)
+            self.free(new)
             target = self.nodes.get(new)
             if target is not None and not target.mode & 0o222:
                 raise FuseOSError(errno.EACCES)  # as Windows, which never replaces a read-only file
@@ -209,18 +317,19 @@ class Medium(Operations):
     def create(self, path, mode, fi=None):
         with self.mutex:
             self.make(path, stat.S_IFREG | (mode & 0o7777))
-            return 0
+            return self.opened(path)
 
     def open(self, path, flags):
         with self.mutex:
             self.alive()
-            self.node(path)
-            return 0
+            self.counted("open", path)
+            return self.opened(path)
 
     def truncate(self, path, length, fh=None):
         with self.mutex:
             self.alive()
-            n = self.node(path)
+            self.counted("truncate", path)
+            n = self.handle(path, fh)
             if self.clusters(length) > self.clusters(len(n.data)) and self.args.keep is None and \
                     self.used() + self.clusters(length) - self.clusters(len(n.data)) > self.total():
                 raise FuseOSError(errno.ENOSPC)
@@ -232,7 +341,9 @@ class Medium(Operations):
             time.sleep(len(data) / self.args.write_rate)
         with self.mutex:
             self.alive()
-            n = self.node(path)
+            self.counted("write", path)
+            n = self.handle(path, fh)
+            path = self.name_of(n, path)
             end = offset + len(data)
             if end > len(n.data):
                 grow = self.clusters(end) - self.clusters(len(n.data))
@@ -251,9 +362,10 @@ class Medium(Operations):
     def read(self, path, size, offset, fh):
         with self.mutex:
             self.alive()
-            out = bytearray(self.node(path).data[offset:offset + size])
-            if self.args.flip and os.path.basename(path) == self.args.flip:
-                middle = len(self.nodes[path].data) // 2
+            n = self.handle(path, fh)
+            out = bytearray(n.data[offset:offset + size])
+            if self.args.flip and os.path.basename(path or "") == self.args.flip:
+                middle = len(n.data) // 2
                 if offset <= middle < offset + len(out):
                     out[middle - offset] ^= 0x20
         if self.args.read_rate:  # what the stick reads: the file's bytes, not what was asked past its end
@@ -263,8 +375,11 @@ class Medium(Operations):
     def fsync(self, path, datasync, fh):
         with self.mutex:
             self.alive()
-            folder = stat.S_ISDIR(self.node(path).mode)
-            taken = self.change("sync", path)
+            self.counted("fsync", path)
+            n = self.handle(path, fh)
+            path = self.name_of(n, path)
+            folder = stat.S_ISDIR(n.mode)
+            taken = self.change("sync", path) if self.nodes.get(path) is n else 0
         time.sleep(self.args.fsync_delay + (taken / self.args.cache_rate if self.args.cache_rate else 0))
         self.log(("fsyncdir " if folder else "fsync ") + path)
         return 0
@@ -275,10 +390,24 @@ class Medium(Operations):
         return 0
 
     def release(self, path, fh):
-        return 0
+        with self.mutex:
+            n = self.handles.pop(fh, None)
+            if n is None:
+                return 0
+            n.opens -= 1
+            name = pending(n)
+            if not n.opens and name:
+                n.pending = None
+                if self.nodes.get(name) is n:
+                    self.change("remove", name)  # the last close: the pending name goes
+            return 0
+
+    def name_of(self, n, path):
+        """The name a node has now (a pending one, or the path given)."""
+        return pending(n) or path
 
 
-def main():
+def arguments(argv=None):
     parser = argparse.ArgumentParser()
     parser.add_argument("mountpoint")
     parser.add_argument("--cluster", type=int, default=4096)
@@ -294,10 +423,21 @@ def main():
     parser.add_argument("--pull-after", type=int)
     parser.add_argument("--record")
     parser.add_argument("--image")
-    args = parser.parse_args()
-    # hard_remove: a file deleted while open loses its name at once, as on FAT, not to a ".fuse_hidden" one.
-    FUSE(Medium(args), args.mountpoint, foreground=True, direct_io=True, allow_other=True, hard_remove=True,
-         default_permissions=True, big_writes=True, max_write=131072, fsname="vellumine-medium")
+    parser.add_argument("--faults")
+    return parser.parse_args(argv)
+
+
+def mount(medium, mountpoint, **options):
+    """Serves medium at mountpoint until it is unmounted. hard_remove: the kernel forgets a name removed while open
+    at once, rather than renaming it to a ".fuse_hidden" one; the medium keeps such a name itself until the last
+    close, as Windows' FAT driver does."""
+    FUSE(medium, mountpoint, foreground=True, direct_io=True, allow_other=True, hard_remove=True,
+         default_permissions=True, big_writes=True, max_write=131072, fsname="vellumine-medium", **options)
+
+
+def main():
+    args = arguments()
+    mount(Medium(args), args.mountpoint)
 
 
 if __name__ == "__main__":

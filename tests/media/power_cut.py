@@ -2,7 +2,7 @@
 """Power cut at every moment of a recorded install (fuse_medium.py --record), replayed with fat_tree.Tree.
 
   power_cut.py RECORD FOLDER STANDINS [--pulled OUT] [--cuts OUT] [--second BYTES] [--third BYTES]
-               [--flushes FILES ROOT]
+               [--flushes FILES ROOT ROOT2]
 
 After every operation of RECORD, both ways the power can go (fat_tree: cut, the lazy writer's worst case; pull,
 only what was flushed) must leave each installed name of FOLDER (the manifest's rows in the install folder) either
@@ -12,7 +12,8 @@ their modes and user.DOSATTRIB, for check_install.sh. With --cuts, writes the tr
 OUT/1, OUT/2 and OUT/3, for installing again: the middle of the dictionary in the first install, just after a
 rename, and while the settings file is written, both in the install that begins at byte --second of RECORD; and
 into OUT/4 in the middle of putting the earlier files back, in a failed install that begins at byte --third. With
---flushes, each of the two installs before --third must have flushed FILES files and the root folder ROOT times.
+--flushes, each of the two installs before --third must have flushed FILES files, and the root folder ROOT times
+the first (a fresh install) and ROOT2 times the second (a reinstall, whose earlier files go after one more).
 Prints one line per finding and a summary; exits 1 on any torn file.
 """
 import argparse
@@ -87,7 +88,7 @@ def main():
     parser.add_argument("--cuts")
     parser.add_argument("--second", type=int, default=0)
     parser.add_argument("--third", type=int)
-    parser.add_argument("--flushes", type=int, nargs=2)
+    parser.add_argument("--flushes", type=int, nargs=3)
     args = parser.parse_args()
     whole = whole_files(args.folder, args.standins)
     sizes = {len(c) for contents in whole.values() for c in contents}
@@ -126,8 +127,9 @@ def main():
             cuts.setdefault(4, (moments, tree.after_cut()))
     print("%d operations, each cut and pulled: %s" % (moments, "%d torn" % failures if failures else "nothing torn"))
     print("flushes of files and of the root: %s" % ", then ".join("%d and %d" % tuple(f) for f in flushes))
-    if args.flushes and any(f != args.flushes for f in flushes[:2]):
-        print("FAILED: each install should flush %d files and the root %d times" % tuple(args.flushes))
+    files, first, second = args.flushes or (0, 0, 0)
+    if args.flushes and flushes[:2] != [[files, first], [files, second]]:
+        print("FAILED: the installs should flush %d files each, and the root %d and %d times" % tuple(args.flushes))
         failures += 1
     if args.pulled:
         save(tree.after_pull(), args.pulled)

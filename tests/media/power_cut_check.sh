@@ -6,7 +6,7 @@
 # install sequence runs in-process (bench/install_bench ours, which sets the install code's seams: "by-name" sets the
 # read-only bit by name, as Windows without SetFileInformationByHandle does; "batched" flushes the files as on a
 # FAT drive, the root twice and no file on its own). Each install must flush every file and then the root once,
-# or, batched, the root twice and nothing else.
+# or, batched, the root twice and nothing else; a reinstall flushes the root once more, after its earlier files go.
 # In-process, a third install then fails at its last rename (the application's, refused) and puts every earlier
 # file back. The medium records the installs; tests/media/power_cut.py then replays them and cuts the power after
 # every operation, both ways. Checked: no installed name ever holds a torn file; pulled after the last install, the
@@ -70,8 +70,8 @@ if [ -n "$way" ]; then # a third install fails at its last rename and puts every
   install 1 "the failed install" "$way-refused" 1
 fi
 unmount
-flushes=(32 1)
-[ "$way" = batched ] && flushes=(0 2)
+flushes=(32 1 2)
+[ "$way" = batched ] && flushes=(0 2 3)
 /usr/bin/python3 "$root/tests/media/power_cut.py" "$work/record" /Vellumine "$standins" --second "$second" \
   "${third[@]}" --pulled "$work/pulled" --cuts "$work/cuts" --flushes "${flushes[@]}" || fail=1
 whole "$(basename "$work")/pulled" 2 "pulled right after the reinstall's success"

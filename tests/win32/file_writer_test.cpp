@@ -44,64 +44,91 @@ std::string Listed(const std::map<std::string, std::pair<std::string, unsigned l
   return out;
 }
 
-// One file through the writer's steps, as the install takes it: written beside its earlier copy (or beside
-// nothing), put in place replacing it or keeping it aside, then put back, or what a power cut left settled. Each
-// row gives the earlier file, the step that fails, and the folder afterwards, read as a snapshot.
+// One file through the writer's steps, as the install takes it: named beside what the folder holds, written beside
+// its earlier copy (or beside nothing), put in place with the earlier one set aside, then that removed, or put back,
+// or settled as after a power cut. Each row gives the earlier file, a folder of the user's, the rename that fails,
+// and the folder afterwards, read as a snapshot.
 TEST(FileWriter, EachStepLeavesTheFolderAsPromised) {
-  enum Then { Nothing, PutBackAfter, Settle };
+  enum Then { Nothing, RemoveAside, PutBackAfter, Settle };
   const struct Case {
-    DWORD earlier;   // the earlier file "old" and its attribute word; ~0: none
-    int keep;        // PutInPlace keeps the earlier file aside
-    int failing;     // the rename that is refused, counted from PutInPlace; 0: none
-    Then then;       // what comes after
-    int placed;      // PutInPlace's outcome
-    const char *now; // what the name holds afterwards ("old", "new", or absent), with bits
+    DWORD earlier;      // the earlier file "old" and its attribute word; ~0: none
+    const char *folder; // a folder of the user's, with a file in it, under this name, or null
+    int failing;        // the rename that is refused, counted from PutInPlace; 0: none
+    Then then;          // what comes after
+    int placed;         // PutInPlace's outcome
+    const char *now;    // what the name holds afterwards ("old", "new", or absent), with bits
     DWORD bits;
-    const char *aside; // what the set-aside name holds
+    const char *aside; // the set-aside file's name, holding "old" with the earlier file's bits
   } cases[] = {
-      {~0u, 0, 0, Nothing, StepDone, "new", H, nullptr},              // a new file with the bits asked
-      {RO | H | SA, 0, 0, Nothing, StepDone, "new", H | SA, nullptr}, // replaced: the earlier file's other bits kept
-      {RO | H | SA, 0, 1, Nothing, StepFailed, "old", RO | H | SA, nullptr}, // refused: the earlier file as it was
-      {RO | H, 1, 0, Nothing, StepDone, "new", H, "old"},                    // the earlier file kept aside
-      {RO | H, 1, 0, PutBackAfter, StepDone, "old", RO | H, nullptr},        // and put back as it was
-      {~0u, 1, 0, PutBackAfter, StepDone, nullptr, 0, nullptr},              // a new one put back is gone
-      {RO | H, 1, 1, Nothing, StepFailed, "old", RO | H, nullptr},           // the set-aside refused
-      {RO | H, 1, 2, Nothing, StepFailed, "old", RO | H, nullptr}, // the new one refused: the earlier one back
-      {RO | H, 1, 0, Settle, StepDone, "new", H, nullptr},         // a power cut after: the aside goes
+      {~0u, nullptr, 0, Nothing, StepDone, "new", H, nullptr},                  // a new file with the bits asked
+      {RO | H | SA, nullptr, 0, RemoveAside, StepDone, "new", H | SA, nullptr}, // the earlier file's other bits kept
+      {RO | H, nullptr, 0, Nothing, StepDone, "new", H, "f.vel-old"},           // the earlier file kept aside
+      {RO | H, nullptr, 0, PutBackAfter, StepDone, "old", RO | H, nullptr},     // and put back as it was
+      {~0u, nullptr, 0, PutBackAfter, StepDone, nullptr, 0, nullptr},           // a new one put back is gone
+      {RO | H, nullptr, 1, Nothing, StepFailed, "old", RO | H, nullptr},        // the set-aside refused
+      {RO | H, nullptr, 2, Nothing, StepFailed, "old", RO | H, nullptr},        // the new one refused: the earlier back
+      {RO | H, nullptr, 0, Settle, StepDone, "new", H, nullptr},                // a power cut after: the aside goes
+      {RO | H, "f.vel-old", 0, Nothing, StepDone, "new", H, "f.vel-old2"},      // the user's folder left alone
+      {RO | H, "f.vel-old", 0, Settle, StepDone, "new", H, nullptr},            // also when settling
+      {RO | H, "f.vel~", 0, RemoveAside, StepDone, "new", H, nullptr},          // a folder where the temporary goes
   };
   int i = 0;
   for (const Case &c : cases) {
     std::string dir = FreshFolder(("writer" + std::to_string(i++)).c_str()), path = dir + "\\f";
+    std::string folder = c.folder ? dir + "\\" + c.folder : "";
+    if (c.folder) { // the last run's
+      DeleteFileA((folder + "\\mine").c_str());
+      RemoveDirectoryA(folder.c_str());
+    }
     if (c.earlier != ~0u) {
       ASSERT_TRUE(WriteWholeFile(path, Text("old")));
       Mark(path, c.earlier);
     }
     ASSERT_TRUE(WriteWholeFile(path + ".vel~", Text("stale"))); // what an interrupted install left
     Mark(path + ".vel~", RO | H);
-    ASSERT_EQ(WriteBeside(path.c_str(), "new", 3, H, 1), 1) << i;
-    int earlier = 0;
+    if (c.folder) {
+      SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(folder.c_str());
+      ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+      ASSERT_TRUE(WriteWholeFile(folder + "\\mine", Text("mine")));
+    }
+    FileNames names;
+    unsigned long long found = 0;
+    ASSERT_EQ(NameFiles(path.c_str(), &names, &found, 1), nullptr) << i;
+    ASSERT_EQ(WriteBeside(names, "new", 3, H, 1), 1) << i;
+    DWORD earlier = 0;
     Renames = 0;
     Failing = c.failing;
     FileMove = CountedMove;
-    EXPECT_EQ(PutInPlace(path.c_str(), 1, c.keep, &earlier), c.placed) << i;
+    EXPECT_EQ(PutInPlace(names, 1, &earlier), c.placed) << i;
     FileMove = MoveFileExA;
+    if (c.then == RemoveAside)
+      EXPECT_TRUE(RemoveSetAside(names)) << i;
     if (c.then == PutBackAfter)
-      EXPECT_EQ(PutBack(path.c_str(), earlier), StepDone) << i;
+      EXPECT_EQ(PutBack(names, earlier), StepDone) << i;
     if (c.then == Settle)
-      EXPECT_EQ(SettleEarlier(path.c_str()), StepDone) << i;
+      EXPECT_EQ(SettleEarlier(names), StepDone) << i;
     std::map<std::string, std::pair<std::string, unsigned long>> expected;
     if (c.now)
       expected["f"] = {c.now, c.bits};
     if (c.aside)
-      expected["f.vel-old"] = {c.aside, c.earlier};
+      expected[c.aside] = {"old", c.earlier};
     EXPECT_TRUE(Seen(dir) == expected) << "case " << i << ": " << Listed(Seen(dir));
+    if (c.folder)
+      EXPECT_EQ(ReadWholeFile(folder + "\\mine"), Text("mine")) << i << ": the user's folder as it was";
   }
-  // The only copy, left aside by a power cut, takes its name back.
+  // The only copy, left aside by a power cut, takes its name back; a folder where the file goes is in the way.
   std::string dir = FreshFolder("writer-settle"), path = dir + "\\f";
   ASSERT_TRUE(WriteWholeFile(path + ".vel-old", Text("old")));
   Mark(path + ".vel-old", RO | H);
-  EXPECT_EQ(SettleEarlier(path.c_str()), StepDone);
+  FileNames names;
+  unsigned long long found = 0;
+  ASSERT_EQ(NameFiles(path.c_str(), &names, &found, 1), nullptr);
+  EXPECT_EQ(found, 3u);
+  EXPECT_EQ(SettleEarlier(names), StepDone);
   EXPECT_TRUE(Seen(dir) == (std::map<std::string, std::pair<std::string, unsigned long>>{{"f", {"old", RO | H}}}));
+  CreateDirectoryA((dir + "\\d").c_str(), nullptr); // or the last run's
+  EXPECT_EQ(std::string(NameFiles((dir + "\\d").c_str(), &names, &found, 1)), dir + "\\d");
 }
 
 TEST(FileWriter, EachAttributeCombinationAndNoFolder) {
@@ -109,13 +136,19 @@ TEST(FileWriter, EachAttributeCombinationAndNoFolder) {
   for (DWORD bits : {0ul, RO, H, RO | H}) {
     std::string name = std::string("ro") + (bits & RO ? "1" : "0") + "h" + (bits & H ? "1" : "0"),
                 path = dir + "\\" + name;
-    int earlier = 0;
-    ASSERT_EQ(WriteBeside(path.c_str(), name.data(), static_cast<unsigned long>(name.size()), bits, 0), 1);
-    ASSERT_EQ(PutInPlace(path.c_str(), 0, 0, &earlier), StepDone);
+    FileNames names;
+    unsigned long long found = 0;
+    DWORD earlier = 0;
+    ASSERT_EQ(NameFiles(path.c_str(), &names, &found, 0), nullptr);
+    ASSERT_EQ(WriteBeside(names, name.data(), static_cast<unsigned long>(name.size()), bits, 0), 1);
+    ASSERT_EQ(PutInPlace(names, 0, &earlier), StepDone);
     EXPECT_EQ(GetFileAttributesA(path.c_str()) & (RO | H), bits) << name;
     EXPECT_EQ(ReadWholeFile(path), Text(name.c_str()));
   }
-  EXPECT_EQ(WriteBeside("E:\\missing-folder\\x.bin", "abc", 3, 0, 1), 0);
+  FileNames names;
+  unsigned long long found = 0;
+  NameFiles("E:\\missing-folder\\x.bin", &names, &found, 0);
+  EXPECT_EQ(WriteBeside(names, "abc", 3, 0, 1), 0);
   EXPECT_EQ(GetFileAttributesA("E:\\missing-folder"), INVALID_FILE_ATTRIBUTES) << "no folder is made";
 }
 
@@ -129,7 +162,10 @@ TEST(FileWriter, FullMediumKeepsTheEarlierFile) {
   ASSERT_TRUE(WriteWholeFile(earlier, Bytes(8000, 'e')));
   Mark(earlier, RO | H);
   Bytes big(200000, 'n');
-  EXPECT_EQ(WriteBeside(earlier.c_str(), big.data(), static_cast<unsigned long>(big.size()), RO | H, 1), 0);
+  FileNames names;
+  unsigned long long found = 0;
+  NameFiles(earlier.c_str(), &names, &found, 0);
+  EXPECT_EQ(WriteBeside(names, big.data(), static_cast<unsigned long>(big.size()), RO | H, 1), 0);
   EXPECT_EQ(ReadWholeFile(earlier), Bytes(8000, 'e'));
   EXPECT_EQ(GetFileAttributesA(earlier.c_str()) & (RO | H), RO | H);
   EXPECT_TRUE(FilesIn(dir, "*.vel~").empty());

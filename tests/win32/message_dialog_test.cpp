@@ -143,11 +143,16 @@ protected:
 };
 
 TEST_F(MessageDialog, LaysItselfOutForEachButtonSet) {
-  // The longest installed path in the message that names a file in use: each line whole (a label shows 79 bytes).
-  const char *longest = "E:\\Vellumine\\VellumineUnInstall.exe";
-  char InUseChinese[80], InUseEnglish[128];
+  // The longest path each message that names a file can name: each line whole (a label shows 79 bytes). A file in
+  // use is an installed one; a folder in the way or a file left over may have the install's own name beside it.
+  const char *longest = "E:\\Vellumine\\VellumineUnInstall.exe", *own = "E:\\Vellumine\\Quorbix_Guide_en.htm.vel-old2";
+  char InUseChinese[80], InUseEnglish[128], WayChinese[80], WayEnglish[128], LeftChinese[80], LeftEnglish[128];
   ASSERT_LT(snprintf(InUseChinese, sizeof InUseChinese, InUseChineseFormat, longest), 80);
   ASSERT_LT(snprintf(InUseEnglish, sizeof InUseEnglish, InUseEnglishFormat, longest), 128);
+  ASSERT_LT(snprintf(WayChinese, sizeof WayChinese, FolderInTheWayChineseFormat, own), 80);
+  ASSERT_LT(snprintf(WayEnglish, sizeof WayEnglish, FolderInTheWayEnglishFormat, own), 128);
+  ASSERT_LT(snprintf(LeftChinese, sizeof LeftChinese, LeftOverChineseFormat, own), 80);
+  ASSERT_LT(snprintf(LeftEnglish, sizeof LeftEnglish, LeftOverEnglishFormat, own), 128);
   struct Case {
     const char *chinese, *english;
     int buttons;
@@ -160,6 +165,8 @@ TEST_F(MessageDialog, LaysItselfOutForEachButtonSet) {
       {MemoryChinese, "", 0, nullptr},
       {VerifyChinese, VerifyEnglish, 0, "message_verify"},
       {InUseChinese, InUseEnglish, 0, nullptr},
+      {WayChinese, WayEnglish, 0, "message_in_the_way"},
+      {LeftChinese, LeftEnglish, 0, nullptr},
   };
   for (const Case &c : cases) {
     int result = Show(c.chinese, c.english, c.buttons, [&](HWND dialog) {

@@ -1,11 +1,13 @@
-#include "install/files_in_use.h"
+#include "install/in_the_way.h"
 
+#include <string.h>
 #include <windows.h>
 
 #include "app/globals.h"
 #include "install/hold_retry.h"
 #include "install/kernel_function.h"
 #include "install/manifest.h"
+#include "store/payload_store.h"
 
 namespace {
 
@@ -28,12 +30,20 @@ int IdentityOf(const char *path, Identity *identity) {
 
 enum { ProcessLimit = 1024 };
 
+// Whether a program's path lies on the install's drive: an image anywhere else is never opened, since a sleeping
+// network drive could keep the look waiting.
+int OnInstallDrive(const char *path) {
+  if (!strncmp(path, "\\\\?\\", 4))
+    path += 4;
+  return path[0] && path[1] == ':' && (path[0] | 0x20) == (InstallDir[0] | 0x20); // a drive letter in either case
+}
+
 typedef BOOL(WINAPI *EnumProcessesFn)(DWORD *, DWORD, DWORD *);
 typedef BOOL(WINAPI *ImageNameFn)(HANDLE, DWORD, LPSTR, PDWORD);
 typedef DWORD(WINAPI *ModuleNameFn)(HANDLE, HMODULE, LPSTR, DWORD);
 
-// The executables of the running processes, as identities; their count. Kernel32 lists them where it can (Windows
-// 7 and later), psapi.dll elsewhere (XP), loaded for the look and released after it.
+// The executables of the running processes on the install's drive, as identities; their count. Kernel32 lists them
+// where it can (Windows 7 and later), psapi.dll elsewhere (XP), loaded for the look and released after it.
 int RunningImages(Identity *images, int capacity) {
   HMODULE psapi = nullptr;
   EnumProcessesFn enumerate = KernelFunction<EnumProcessesFn>("K32EnumProcesses");
@@ -59,7 +69,7 @@ int RunningImages(Identity *images, int capacity) {
       int named =
           imageName ? imageName(process, 0, path, &length) != 0 : moduleName(process, nullptr, path, MAX_PATH) != 0;
       CloseHandle(process);
-      count += named && IdentityOf(path, &images[count]);
+      count += named && OnInstallDrive(path) && IdentityOf(path, &images[count]);
     }
   }
   if (psapi)
@@ -82,25 +92,36 @@ int HeldOpen(const char *path) {
   }
 }
 
+// Looks at the carried rows' destinations (a row the store does not carry is never written): first for a folder
+// where a file goes, then for a file that a running program was started from, then for one held open.
 DWORD WINAPI FindWork(LPVOID parameter) {
-  char *held = static_cast<char *>(parameter);
+  char *named = static_cast<char *>(parameter);
   static Identity images[ProcessLimit];
-  int running = RunningImages(images, ProcessLimit);
-  for (const ManifestRow &row : Manifest) {
-    ManifestRowPath(row, InstallDir, held, MAX_PATH);
-    Identity file;
-    if (!IdentityOf(held, &file))
-      continue; // none there: nothing to replace
-    for (int i = 0; i < running; ++i)
-      if (images[i].volume == file.volume && images[i].high == file.high && images[i].low == file.low)
-        return 1;
-    if (HeldOpen(held))
-      return 1;
-  }
-  held[0] = 0;
-  return 0;
+  int running = -1;
+  for (int pass = 0; pass < 3; ++pass)
+    for (const ManifestRow &row : Manifest) {
+      DWORD attributes = INVALID_FILE_ATTRIBUTES;
+      if (!StoreCarries(row.id) || !ManifestRowPath(row, InstallDir, named, MAX_PATH) ||
+          (attributes = GetFileAttributesA(named)) == INVALID_FILE_ATTRIBUTES)
+        continue; // none there: nothing to replace
+      if (pass == 0 && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return FolderInTheWay;
+      Identity file;
+      if (pass == 1 && running < 0)
+        running = RunningImages(images, ProcessLimit);
+      if (pass == 1 && IdentityOf(named, &file))
+        for (int i = 0; i < running; ++i)
+          if (images[i].volume == file.volume && images[i].high == file.high && images[i].low == file.low)
+            return FileInUse;
+      if (pass == 2 && HeldOpen(named))
+        return FileInUse;
+    }
+  named[0] = 0;
+  return NothingInTheWay;
 }
 
 } // namespace
 
-int FindFileInUse(char *held, InstallWait wait) { return static_cast<int>(RunBeside(FindWork, held, wait)); }
+InTheWay FindWhatIsInTheWay(char *named, InstallWait wait) {
+  return static_cast<InTheWay>(RunBeside(FindWork, named, wait));
+}

@@ -74,19 +74,21 @@ void SetThrough(HANDLE file, const char *path, DWORD attributes) {
 
 // Sees that the open file, which has its other bits from creation, has its read-only and hidden bits too before its
 // flush, so that the flush takes the directory entry to the medium with the data and nothing of the entry changes
-// afterwards: read-only comes now (creation cannot give it to a file still to be written), and a bit that the
-// medium failed to keep is given again. 0 where the file still lacks one.
+// afterwards. Read-only comes now (creation cannot give it to a file still to be written); a bit that creation did not
+// give (Wine gives none to a file it creates over an earlier one) or that the medium failed to keep is given again,
+// read-only last, since Wine keeps the other bits where only a writer may change them. 0 where the file still lacks
+// one.
 int Mark(HANDLE file, const char *path, DWORD attributes) {
-  if (attributes & ReadOnly)
-    SetThrough(file, path, attributes);
-  for (int attempt = 0;; ++attempt) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (attempt && (attributes & ReadOnly) && (attributes & ~ReadOnly))
+      SetThrough(file, path, attributes & ~ReadOnly);
+    if (attempt || (attributes & ReadOnly))
+      SetThrough(file, path, attributes);
     BY_HANDLE_FILE_INFORMATION info;
     if (GetFileInformationByHandle(file, &info) && !((info.dwFileAttributes ^ attributes) & FileAttributeBits))
       return 1;
-    if (attempt)
-      return 0;
-    SetThrough(file, path, attributes);
   }
+  return 0;
 }
 
 } // namespace

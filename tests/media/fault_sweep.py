@@ -2,7 +2,7 @@
 """Every operation of the install fails once, in turn, and each install must end truthfully with the drive whole.
 
   fault_sweep.py BUILD_DIR STANDIN_DIR [--sample] [--case NAME...] [--fault NAME...] [--only N...]
-                 [--part K/M] [--drive LETTER] [--verbose]
+                 [--part K/M] [--drive LETTER] [--verbose] [--trace]
 
 The medium (fuse_medium.Medium, kept in memory and mounted as drive S:, or --drive, of the current Wine prefix) counts the
 operations that come in the same order every run, the changes and the opens, and fails the N-th: for each case, for
@@ -29,6 +29,7 @@ import copy
 import errno
 import os
 import re
+import shutil
 import subprocess
 import sys
 import threading
@@ -80,8 +81,9 @@ class Sweep:
         self.flags = flags()
         self.drive = args.drive.upper()
         self.mount = os.path.join(os.path.dirname(os.environ["VELLUMINE_USB"]), "sweep-" + self.drive)
-        os.makedirs(self.mount, exist_ok=True)
         subprocess.run(["umount", self.mount], stderr=subprocess.DEVNULL)
+        shutil.rmtree(self.mount, ignore_errors=True)  # what an interrupted sweep left beneath its medium
+        os.makedirs(self.mount)
         medium_args = fuse_medium.arguments([self.mount, "--owner", os.environ.get("VELLUMINE_TEST_UID", "65534")])
         self.medium = fuse_medium.Medium(medium_args)
         self.bases = {}
@@ -123,6 +125,12 @@ class Sweep:
         words = answer[0].split(" ", 5)
         return words[1], words[5].strip() if len(words) > 5 else "", None
 
+    def seen(self):
+        """The drive now, read while nothing changes it (a close that Wine sends after an install can still remove a
+        name whose deletion was pending)."""
+        with self.medium.mutex:
+            return state(self.medium.tree)
+
     # -- what the drive should hold
     def expected(self, language):
         out = {"/": ("folder",), FOLDER: ("folder",)}
@@ -159,7 +167,7 @@ class Sweep:
         """What was wrong with a run, or None."""
         if trouble:
             return trouble
-        now = state(self.medium.tree)
+        now = self.seen()
         if result == "1":
             want = self.expected(self.language(case))
             if pulled:  # the stick pulled once the install was on it: what it set aside stays for the next install
@@ -213,8 +221,8 @@ class Sweep:
             result, named, trouble = self.install(self.language(case), way)
             wrong = trouble or (None if result == "1" else "the clean install after it: %s" %
                                 RESULTS.get(result, result))
-            if not wrong and state(self.medium.tree) != self.expected(self.language(case)):
-                wrong = "the clean install after it left %s" % difference(state(self.medium.tree),
+            if not wrong and self.seen() != self.expected(self.language(case)):
+                wrong = "the clean install after it left %s" % difference(self.seen(),
                                                                        self.expected(self.language(case)))
         took = time.time() - started
         if wrong:
@@ -244,10 +252,17 @@ class Sweep:
             if os.path.ismount(self.mount):
                 break
             time.sleep(0.1)
+        else:
+            print("fault_sweep: the medium did not mount at %s" % self.mount, flush=True)
+            self.failed += 1
+            return
         try:
             for case in self.args.case or CASES:
                 trace = self.trace(case)
                 print("%s: %d operations" % (case, len(trace)), flush=True)
+                if self.args.trace:
+                    for n, (operation, path) in enumerate(trace, 1):
+                        print("  %d %s %s" % (n, operation, path))
                 for n, fault in self.plan(trace):
                     self.run(case, n, fault)
         finally:
@@ -303,6 +318,7 @@ def main():
     parser.add_argument("--part", default="0/1")
     parser.add_argument("--drive", default="S")
     parser.add_argument("--verbose", action="store_true")
+    parser.add_argument("--trace", action="store_true")
     args = parser.parse_args()
     if not (os.path.exists("/dev/fuse") and os.getuid() == 0 and os.environ.get("WINEPREFIX")):
         print("skipped: needs FUSE, root and Wine")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole fault sweep (tests/media/fault_sweep.py): every counted operation of each case failed with each fault,
-# shared between two drives and two drivers in the 64-bit Wine prefix, as one run each on two processors:
+# shared between two drives and two drivers, each in a 64-bit Wine prefix of its own (two sweeps in one prefix meet
+# in its server), as one run each on two processors:
 #   tests/media/fault_sweep.sh [BUILD_DIR]        (default build/win64, built when missing)
 # Prints one line per failing run and a last line "N passed, M failed". Needs root and /dev/fuse.
 set -euo pipefail
@@ -12,15 +13,19 @@ cd "$root"
 source scripts/host-kind.sh
 host_ready
 source scripts/wine-env.sh
-trap wine_env_stop EXIT
+second=$root/build/wineprefix64-sweep
+trap 'WINEPREFIX=$second wine wineserver -k >/dev/null 2>&1 || true; wine_env_stop' EXIT
 wine_env_start win64
 hand_over "$build"
+rm -rf "$second"
+cp -a "$WINEPREFIX" "$second"
 out=$(mktemp -d "$root/build/sweep.XXXXXX")
 started=$(date +%s)
 for part in 0 1; do
   drive=$([ $part = 0 ] && echo S || echo T)
-  /usr/bin/python3 tests/media/fault_sweep.py "$build" "$build/payload/standins" --part $part/2 --drive $drive \
-    "${@:2}" >"$out/$part" 2>&1 &
+  prefix=$([ $part = 0 ] && echo "$WINEPREFIX" || echo "$second")
+  WINEPREFIX=$prefix /usr/bin/python3 tests/media/fault_sweep.py "$build" "$build/payload/standins" --part $part/2 \
+    --drive $drive "${@:2}" >"$out/$part" 2>&1 &
 done
 wait || true
 sort -u <(grep -h " operations$" "$out"/0 "$out"/1)

@@ -24,7 +24,8 @@ and none is served from the kernel's cache. It can lie on purpose, as real stick
                         again after a power cut
     --faults FILE       fails on request: once FILE (outside the mount) appears, holding "N ERRNO once" or
                         "N ERRNO on", the operations that come in the same order every run (the changes, flushes
-                        included, and the opens) are counted from 1, and the N-th fails with ERRNO (EIO, ENOSPC,
+                        included, and the opens; not those refused while another handle holds the name, whose
+                        moment varies) are counted from 1, and the N-th fails with ERRNO (EIO, ENOSPC,
                         EACCES...): once, then it works again, or from then on every operation fails (the stick
                         pulled). When FILE goes, the medium works again. The count is logged with --log ("count N
                         operation /path"), as each is counted.
@@ -290,10 +291,10 @@ class Medium(Operations):
     def unlink(self, path):
         with self.mutex:
             self.lookable()
-            self.counted("unlink", path)
             n = self.node(path)
-            if pending(n):
+            if pending(n):  # refused for what another handle is doing: the moment varies, so it is not counted
                 raise FuseOSError(errno.EACCES)
+            self.counted("unlink", path)
             if opens(n):
                 n.pending = path  # the name stays until the last close
             else:
@@ -303,10 +304,10 @@ class Medium(Operations):
     def rename(self, old, new):
         with self.mutex:
             self.alive()
-            self.counted("rename", old)
             if pending(self.node(old)):
                 raise FuseOSError(errno.EACCES)
             self.free(new)
+            self.counted("rename", old)
             target = self.nodes.get(new)
             if target is not None and not target.mode & 0o222:
                 raise FuseOSError(errno.EACCES)  # as Windows, which never replaces a read-only file
@@ -322,6 +323,8 @@ class Medium(Operations):
     def open(self, path, flags):
         with self.mutex:
             self.alive()
+            if pending(self.node(path)):
+                raise FuseOSError(errno.EACCES)
             self.counted("open", path)
             return self.opened(path)
 

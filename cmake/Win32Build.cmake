@@ -105,10 +105,32 @@ set_source_files_properties(src/resources/installer.rc PROPERTIES OBJECT_DEPENDS
 # The version details, from project()'s version, compiled with the UTF-8 code page (strings stored as UTF-16).
 configure_file(src/resources/version.rc.in ${CMAKE_BINARY_DIR}/version.rc @ONLY)
 set_source_files_properties(${CMAKE_BINARY_DIR}/version.rc PROPERTIES COMPILE_OPTIONS "-c;65001")
-add_executable(VellumineSetup WIN32 src/app/main.cpp src/resources/installer.rc ${CMAKE_BINARY_DIR}/version.rc)
+add_executable(VellumineSetup WIN32 src/app/main.cpp src/app/lean_start.cpp src/resources/installer.rc
+               ${CMAKE_BINARY_DIR}/version.rc)
 target_include_directories(VellumineSetup PRIVATE ${resource_includes})
 add_dependencies(VellumineSetup payload_store)
 target_link_libraries(VellumineSetup PRIVATE vwin)
+# The 32-bit start-up code and runtime libraries carry unwind tables (.eh_frame, 2.5 KB of the file) that nothing in
+# a program without exceptions reads, and gcc's start files only register them: the installer links copies without
+# them, and without those start files.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(lean_dir ${CMAKE_BINARY_DIR}/lean-crt)
+  set(lean_files)
+  foreach(part crt2.o libgcc.a libmingw32.a libmsvcrt.a)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${part} OUTPUT_VARIABLE part_path
+                    OUTPUT_STRIP_TRAILING_WHITESPACE)
+    add_custom_command(OUTPUT ${lean_dir}/${part}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${lean_dir}
+      COMMAND ${CMAKE_OBJCOPY} --remove-section=.eh_frame ${part_path} ${lean_dir}/${part}
+      DEPENDS ${part_path}
+      COMMENT "${part} without unwind tables")
+    list(APPEND lean_files ${lean_dir}/${part})
+  endforeach()
+  add_custom_target(lean_crt DEPENDS ${lean_files})
+  add_dependencies(VellumineSetup lean_crt)
+  target_link_options(VellumineSetup PRIVATE -nostartfiles ${lean_dir}/crt2.o -L${lean_dir})
+  set_property(TARGET VellumineSetup APPEND PROPERTY LINK_DEPENDS ${lean_files})
+endif()
 # The installer as published, in release/: signed when a certificate is given (scripts/release.sh), and SHA256SUMS.
 add_custom_target(release ALL
   COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/release.sh $<TARGET_FILE:VellumineSetup> ${CMAKE_BINARY_DIR}/release

@@ -11,13 +11,6 @@ const ManifestRow Manifest[ManifestRowCount] = {
 #undef MANIFEST_ROW
 };
 
-const ManifestRow *FindManifestRow(unsigned short id) {
-  for (const ManifestRow &row : Manifest)
-    if (row.id == id)
-      return &row;
-  return nullptr;
-}
-
 int IsSettingsRow(const ManifestRow &row) {
   return row.where == InFolder && strcmp(row.destination, SettingsFileName) == 0;
 }

@@ -33,9 +33,6 @@ struct ManifestRow {
 enum { ManifestRowCount = 34 };
 extern const ManifestRow Manifest[ManifestRowCount];
 
-// The row of a payload identifier, or null.
-const ManifestRow *FindManifestRow(unsigned short id);
-
 // The installed settings file, in the install folder; the install writes it with the language recorded.
 #define SettingsFileName "QuorbixUI.ini"
 int IsSettingsRow(const ManifestRow &row);

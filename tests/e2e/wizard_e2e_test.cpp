@@ -241,7 +241,7 @@ void NameWhatIsInTheWay(InstallerSession &s) {
     ASSERT_NE(message, nullptr) << named;
     DWORD took = GetTickCount() - started;
     if (named == program)
-      Screenshot(message, "message_in_use");
+      Screenshot(message, chineseFormat == InUseChineseFormat ? "message_in_use" : "message_in_the_way");
     ShownMessage m = TakeMessage();
     s.Settle();
     char chinese[256], english[256];

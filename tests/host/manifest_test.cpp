@@ -30,9 +30,16 @@ TEST(Manifest, OnlyTheLaunchersLieInTheDriveRootAndAreNotCarried) {
     bool launcher = row.id == 1039 || row.id == 1040;
     EXPECT_EQ(row.where == InDriveRoot, launcher) << row.id;
     EXPECT_EQ(row.kind == KindAbsent, launcher) << row.id;
+    EXPECT_EQ(IsSettingsRow(row), row.id == 120) << row.id;
   }
-  EXPECT_EQ(FindManifestRow(110)->destination, std::string("ChnBmp.bin"));
-  EXPECT_EQ(FindManifestRow(228), nullptr);
+  char path[64], small[12], root[DriveRootSize];
+  ASSERT_TRUE(ManifestRowPath(Manifest[0], "e:\\Vellumine", path, sizeof path));
+  EXPECT_EQ(std::string(path), "e:\\Vellumine\\gbk2b5.bin");
+  ASSERT_TRUE(ManifestRowPath(Manifest[32], "e:\\Vellumine", path, sizeof path));
+  EXPECT_EQ(std::string(path), "e:\\VellumineLauncher.exe") << "the drive letter as it stands";
+  EXPECT_FALSE(ManifestRowPath(Manifest[0], "e:\\Vellumine", small, sizeof small)) << "cut, not given";
+  DriveRoot("e:\\Vellumine", root);
+  EXPECT_EQ(std::string(root), "e:\\");
 }
 
 } // namespace

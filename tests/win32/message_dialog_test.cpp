@@ -165,7 +165,7 @@ TEST_F(MessageDialog, LaysItselfOutForEachButtonSet) {
       {MemoryChinese, "", 0, nullptr},
       {VerifyChinese, VerifyEnglish, 0, "message_verify"},
       {InUseChinese, InUseEnglish, 0, nullptr},
-      {WayChinese, WayEnglish, 0, "message_in_the_way"},
+      {WayChinese, WayEnglish, 0, nullptr},
       {LeftChinese, LeftEnglish, 0, nullptr},
   };
   for (const Case &c : cases) {

@@ -18,8 +18,8 @@ After each install:
   - the message true: never "in use" or "folder in the way" (nothing holds a file), never the counterfeit message
     (no byte is changed), a file named as left over only where it is left;
   - then a clean install on the same medium succeeds, with nothing left over.
---sample runs a few N of each case, each kind of operation once with the four faults in turn, after placing began
-where it comes there (so that the putting back runs); --part K/M runs every M-th N from the K-th (0-based), so that
+--sample runs a few N: each kind of operation once across the cases (every case at least once), with the four faults
+in turn, after placing began where it comes there (so that the putting back runs); --part K/M runs every M-th N from the K-th (0-based), so that
 M sweeps on M drives share the work (tests/media/fault_sweep.sh). Prints one line per failing run (case, N, operation, path,
 fault, what was wrong), each run's time with --verbose, and a last line "N passed, M failed". Needs root, /dev/fuse
 and WINEPREFIX; exits 77 where it cannot run.
@@ -89,6 +89,7 @@ class Sweep:
         self.bases = {}
         self.driver = None
         self.passed = self.failed = 0
+        self.sampled, self.turn = set(), 0  # the kinds of operation the sample has failed, and how many runs
 
     # -- the medium and the driver
     def reset(self, tree):
@@ -278,15 +279,18 @@ class Sweep:
         if not self.args.sample:
             part, parts = map(int, self.args.part.split("/"))
             return [(n, f) for n in range(1 + part, len(trace) + 1, parts) for f in faults]
+        # Each kind of operation once across the cases (every case at least once), at its first place after placing
+        # began where it comes there, so that the putting back runs; the faults in turn.
         placing = next((i for i, (op, path) in enumerate(trace) if op == "rename" and path.endswith(".vel~")), 0)
-        kinds, chosen = [], []
-        for i, (op, _) in enumerate(trace):
-            if op not in kinds:
-                kinds.append(op)
-        for k, op in enumerate(kinds):
+        chosen = []
+        for op in dict.fromkeys(o for o, _ in trace):
+            if op in self.sampled and (chosen or op != "rename"):
+                continue
+            self.sampled.add(op)
             later = [i for i, (o, _) in enumerate(trace) if o == op and i >= placing]
             first = later[0] if later else next(i for i, (o, _) in enumerate(trace) if o == op)
-            chosen.append((first + 1, faults[k % len(faults)]))
+            chosen.append((first + 1, faults[self.turn % len(faults)]))
+            self.turn += 1
         return chosen
 
 

@@ -124,8 +124,8 @@ int WriteBeside(const FileNames &names, const void *data, unsigned long length, 
   if (file == INVALID_HANDLE_VALUE)
     return 0;
   DWORD written = 0;
-  BOOL wrote = WriteFile(file, data, length, &written, nullptr) && written == length &&
-               Mark(file, names.temporary, final);
+  BOOL wrote =
+      WriteFile(file, data, length, &written, nullptr) && written == length && Mark(file, names.temporary, final);
   // Flushed, the data and the entry are on the medium before the file takes its name.
   BOOL done = wrote && (!flush || FlushFileBuffers(file));
   if (!CloseHandle(file) || !done) {
@@ -152,12 +152,20 @@ StepOutcome PutInPlace(const FileNames &names, int writeThrough, DWORD *earlier)
 }
 
 StepOutcome PutBack(const FileNames &names, DWORD earlier) {
-  if (!RemoveFile(names.path))
-    return Failed();
   if (earlier == INVALID_FILE_ATTRIBUTES)
-    return StepDone;
-  StepOutcome outcome = Move(names.aside, names.path, 0);
-  if (outcome == StepDone && (GetFileAttributesA(names.path) & FileAttributeBits) != (earlier & FileAttributeBits))
+    return RemoveFile(names.path) ? StepDone : Failed();
+  // The new file is renamed away rather than removed first: a program may have it open (a scanner's look at a fresh
+  // file), and its removal would then keep the name until that program closes it; the open file itself can be
+  // renamed. It is removed once the earlier file has its name back, and stays as a leftover where it cannot be.
+  StepOutcome outcome = Move(names.path, names.temporary, 0);
+  if (outcome == StepDone && (outcome = Move(names.aside, names.path, 0)) != StepDone) {
+    Move(names.temporary, names.path, 0); // the new file keeps the name; the earlier one stays aside
+    return outcome;
+  }
+  if (outcome != StepDone)
+    return outcome;
+  RemoveFile(names.temporary);
+  if ((GetFileAttributesA(names.path) & FileAttributeBits) != (earlier & FileAttributeBits))
     SetAttributes(names.path, earlier & SettableAttributes);
   return outcome;
 }

@@ -50,9 +50,10 @@ int WriteBeside(const FileNames &names, const void *data, unsigned long length, 
 // *earlier still telling of it.
 StepOutcome PutInPlace(const FileNames &names, int writeThrough, DWORD *earlier);
 
-// Undoes PutInPlace: the new file removed, and the earlier file, where there was one (earlier, as PutInPlace gave
-// it), renamed back and given its read-only and hidden bits again where the rename lost them. StepDone when the
-// name holds what it held before.
+// Undoes PutInPlace: the earlier file, where there was one (earlier, as PutInPlace gave it), renamed back, the new
+// one renamed away first and then removed, and the earlier one given its read-only and hidden bits again where the
+// renames lost them; where there was none, the new file removed. StepDone when the name holds what it held before
+// (a temporary file that cannot be removed stays, for a later install).
 StepOutcome PutBack(const FileNames &names, DWORD earlier);
 
 // Removes the earlier file set aside (or the temporary file), once it is no longer needed. One that cannot be

@@ -220,8 +220,8 @@ class Sweep:
         ended = RESULTS.get(result, result)
         if not wrong:  # then a clean install on what is left
             result, named, trouble = self.install(self.language(case), way)
-            wrong = trouble or (None if result == "1" else "the clean install after it: %s" %
-                                RESULTS.get(result, result))
+            wrong = trouble or (None if result == "1" else "the clean install after it: %s%s" %
+                                (RESULTS.get(result, result), " (" + named + ")" if named else ""))
             if not wrong and self.seen() != self.expected(self.language(case)):
                 wrong = "the clean install after it left %s" % difference(self.seen(),
                                                                        self.expected(self.language(case)))

@@ -5,7 +5,7 @@
 // delete sharing (antivirus software, the indexer), but the name stays until that program closes it, and a folder
 // holding such a name cannot be removed; Wine, where the medium refuses the unlink, says yes and keeps the name. So
 // after each removal the name is looked at, and while it is still there the removal is tried again within the hold
-// budget (hold_retry.h).
+// budget (hold_retry.h), or once more where the error was another (a stick's one-time error).
 #include <windows.h>
 
 // Whether nothing has the name path: the system says the file, or the folder it would be in, is not found.

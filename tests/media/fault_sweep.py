@@ -45,8 +45,11 @@ FOLDER = "/Vellumine"
 CASES = ["fresh-per-file", "fresh-batched", "over-per-file", "over-batched"]
 FAULTS = {"eio": (errno.EIO, False), "enospc": (errno.ENOSPC, False), "eacces": (errno.EACCES, False),
           "pulled": (errno.EIO, True)}
-# How long the kernel keeps what it learnt of a name or its attributes: a reset of the medium waits it out, since the
-# medium changes then behind the kernel's back (every lookup asked anew costs an install more than twice as long).
+# How long the kernel keeps what it learnt of a file's attributes: a reset of the medium waits it out, since the
+# medium changes then behind the kernel's back (every attribute asked anew makes an install more than twice as long).
+# Names are asked anew each time: the medium removes a name whose deletion was pending at its last close, also behind
+# the kernel's back, and a name the kernel still believed in made a rename onto it fail ("already exists") with no
+# file there.
 Cached = 0.2
 RESULTS = {"0": "failed", "1": "success", "2": "unverified", "3": "in use", "4": "folder in the way",
            "5": "left over", "folder": "folder not made"}
@@ -81,7 +84,9 @@ class Sweep:
         self.flags = flags()
         self.drive = args.drive.upper()
         self.mount = os.path.join(os.path.dirname(os.environ["VELLUMINE_USB"]), "sweep-" + self.drive)
-        subprocess.run(["umount", self.mount], stderr=subprocess.DEVNULL)
+        subprocess.run(["umount", "-l", self.mount], stderr=subprocess.DEVNULL)
+        if os.path.ismount(self.mount):
+            sys.exit("fault_sweep: %s is still mounted" % self.mount)
         shutil.rmtree(self.mount, ignore_errors=True)  # what an interrupted sweep left beneath its medium
         os.makedirs(self.mount)
         medium_args = fuse_medium.arguments([self.mount, "--owner", os.environ.get("VELLUMINE_TEST_UID", "65534")])
@@ -218,10 +223,19 @@ class Sweep:
         self.medium.trace = None
         wrong = self.judge(case, before, result, named, trouble, lasting)
         ended = RESULTS.get(result, result)
-        if not wrong:  # then a clean install on what is left
+        if not wrong:  # then a clean install on what is left, traced for what went wrong
+            left = self.seen()
+            self.medium.trace = []
+            self.medium.arm(1 << 30, errno.EIO, False)
             result, named, trouble = self.install(self.language(case), way)
-            wrong = trouble or (None if result == "1" else "the clean install after it: %s%s" %
-                                (RESULTS.get(result, result), " (" + named + ")" if named else ""))
+            self.medium.disarm()
+            clean, self.medium.trace = self.medium.trace, None
+            if result != "1" and os.environ.get("SWEEP_DUMP"):  # a folder for the failed clean install's operations
+                with open("%s/%s-%d-%s" % (os.environ["SWEEP_DUMP"], case, n, fault), "w") as f:
+                    f.write("\n".join(map(str, clean)))
+            wrong = trouble or (None if result == "1" else "the clean install after it: %s%s, on %s; its last operations %s" %
+                                (RESULTS.get(result, result), " (" + named + ")" if named else "",
+                                 describe_tree(left), clean[-6:]))
             if not wrong and self.seen() != self.expected(self.language(case)):
                 wrong = "the clean install after it left %s" % difference(self.seen(),
                                                                        self.expected(self.language(case)))
@@ -299,6 +313,12 @@ def named_path(named):
     return named[2:].replace("\\", "/") if named[1:2] == ":" else named
 
 
+def describe_tree(seen):
+    return ", ".join("%s%s" % (p, "" if v == ("folder",) else " %d%s%s" % (len(v[0]), " ro" if v[1] else "",
+                                                                       " h" if v[2] else ""))
+                     for p, v in sorted(seen.items()) if p != "/")
+
+
 def difference(now, want):
     for path in sorted(set(now) | set(want)):
         if now.get(path) != want.get(path):
@@ -333,11 +353,16 @@ def main():
         os.remove(link)
     os.symlink(sweep.mount, link)
     started = time.time()
-    worker = threading.Thread(target=sweep.sweep)
-    # The medium is served on this thread (FUSE wants the main one); the sweep runs beside it and unmounts it.
+    worker = threading.Thread(target=sweep.sweep, daemon=True)
+    # The medium is served on this thread (FUSE wants the main one); the sweep runs beside it and unmounts it. Where
+    # the medium ends first (the sweep interrupted), the driver goes with it.
     worker.start()
-    fuse_medium.mount(sweep.medium, sweep.mount, attr_timeout=Cached, entry_timeout=Cached, negative_timeout=0)
-    worker.join()
+    fuse_medium.mount(sweep.medium, sweep.mount, attr_timeout=Cached, entry_timeout=0, negative_timeout=0)
+    worker.join(5)
+    if worker.is_alive():
+        if sweep.driver:
+            sweep.driver.kill()
+        sys.exit("fault_sweep: interrupted")
     print("%d passed, %d failed (%.0f s)" % (sweep.passed, sweep.failed, time.time() - started))
     sys.exit(1 if sweep.failed or not sweep.passed else 0)
 

@@ -123,6 +123,13 @@ class Medium(Operations):
         if self.count == n or (lasting and self.count > n):
             raise FuseOSError(code)
 
+    def refused(self, operation, path):
+        """Refuses an operation for what another handle is doing (a name open, or its deletion pending): the moment
+        varies with the kernel's closes, so it is not counted, only traced."""
+        if self.trace is not None:
+            self.trace.append(("refused " + operation, path))
+        raise FuseOSError(errno.EACCES)
+
     def pulled(self):
         return self.fault is not None and self.fault[2] and self.count >= self.fault[0]
 
@@ -139,7 +146,7 @@ class Medium(Operations):
         """Refuses a rename onto a name whose file is open or whose deletion is pending, as Windows' FAT driver does."""
         n = self.nodes.get(path)
         if n is not None and (pending(n) or opens(n)):
-            raise FuseOSError(errno.EACCES)
+            self.refused("rename onto", path)
 
     def handle(self, path, fh):
         """The node an open handle reads or writes: by the handle, since a pending name may have gone for the kernel."""
@@ -149,7 +156,7 @@ class Medium(Operations):
     def opened(self, path):
         n = self.node(path)
         if pending(n):
-            raise FuseOSError(errno.EACCES)
+            self.refused("open", path)
         fh, self.next_fh = self.next_fh, self.next_fh + 1
         self.handles[fh] = n
         n.opens = opens(n) + 1
@@ -292,8 +299,8 @@ class Medium(Operations):
         with self.mutex:
             self.lookable()
             n = self.node(path)
-            if pending(n):  # refused for what another handle is doing: the moment varies, so it is not counted
-                raise FuseOSError(errno.EACCES)
+            if pending(n):
+                self.refused("unlink", path)
             self.counted("unlink", path)
             if opens(n):
                 n.pending = path  # the name stays until the last close
@@ -305,7 +312,7 @@ class Medium(Operations):
         with self.mutex:
             self.alive()
             if pending(self.node(old)):
-                raise FuseOSError(errno.EACCES)
+                self.refused("rename", old)
             self.free(new)
             self.counted("rename", old)
             target = self.nodes.get(new)
@@ -324,7 +331,7 @@ class Medium(Operations):
         with self.mutex:
             self.alive()
             if pending(self.node(path)):
-                raise FuseOSError(errno.EACCES)
+                self.refused("open", path)
             self.counted("open", path)
             return self.opened(path)
 

@@ -60,8 +60,8 @@ int RemoveFile(const char *path) {
   if (UntilGone(path, DeleteFileA))
     return 1;
   DWORD error = GetLastError();
-  if (old != INVALID_FILE_ATTRIBUTES &&
-      (old & Marks)) { // read-only last: Wine keeps the other bits where only a writer may change them
+  // Read-only last: Wine keeps the other bits where only a writer may change them.
+  if (old != INVALID_FILE_ATTRIBUTES && (old & Marks)) {
     SetFileAttributesA(path, old & ~FILE_ATTRIBUTE_READONLY);
     SetFileAttributesA(path, old);
   }

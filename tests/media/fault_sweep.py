@@ -230,9 +230,6 @@ class Sweep:
             result, named, trouble = self.install(self.language(case), way)
             self.medium.disarm()
             clean, self.medium.trace = self.medium.trace, None
-            if result != "1" and os.environ.get("SWEEP_DUMP"):  # a folder for the failed clean install's operations
-                with open("%s/%s-%d-%s" % (os.environ["SWEEP_DUMP"], case, n, fault), "w") as f:
-                    f.write("\n".join(map(str, clean)))
             wrong = trouble or (None if result == "1" else "the clean install after it: %s%s, on %s; its last operations %s" %
                                 (RESULTS.get(result, result), " (" + named + ")" if named else "",
                                  describe_tree(left), clean[-6:]))

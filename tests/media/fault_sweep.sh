@@ -21,13 +21,16 @@ rm -rf "$second"
 cp -a "$WINEPREFIX" "$second"
 out=$(mktemp -d "$root/build/sweep.XXXXXX")
 started=$(date +%s)
+parts=()
 for part in 0 1; do
   drive=$([ $part = 0 ] && echo S || echo T)
   prefix=$([ $part = 0 ] && echo "$WINEPREFIX" || echo "$second")
   WINEPREFIX=$prefix /usr/bin/python3 tests/media/fault_sweep.py "$build" "$build/payload/standins" --part $part/2 \
     --drive $drive "${@:2}" >"$out/$part" 2>&1 &
+  parts+=($!)
 done
-wait || true
+# Only the two parts: a bare wait would also wait for the Xvfb that wine_env_start left running.
+wait "${parts[@]}" || true
 sort -u <(grep -h " operations$" "$out"/0 "$out"/1)
 grep -hv " passed, \| operations$" "$out"/0 "$out"/1 || true
 echo "the whole sweep took $(($(date +%s) - started)) s"

@@ -19,10 +19,11 @@ After each install:
     (no byte is changed), a file named as left over only where it is left;
   - then a clean install on the same medium succeeds, with nothing left over.
 --sample runs a few N: each kind of operation once across the cases (every case at least once), with the four faults
-in turn, after placing began where it comes there (so that the putting back runs); --part K/M runs every M-th N from the K-th (0-based), so that
-M sweeps on M drives share the work (tests/media/fault_sweep.sh). Prints one line per failing run (case, N, operation, path,
-fault, what was wrong), each run's time with --verbose, and a last line "N passed, M failed". Needs root, /dev/fuse
-and WINEPREFIX; exits 77 where it cannot run.
+in turn, after placing began where it comes there (so that the putting back runs); --part K/M runs every M-th N from
+the K-th (0-based), of the case or of those --only names, so that M sweeps on M drives share the work
+(tests/media/fault_sweep.sh). Prints one line per failing run (case, N, operation, path, fault, what was wrong), each
+run's time with --verbose, and a last line "N passed, M failed". Needs root, /dev/fuse and WINEPREFIX; exits 77 where
+it cannot run.
 """
 import argparse
 import copy
@@ -285,10 +286,10 @@ class Sweep:
 
     def plan(self, trace):
         faults = self.args.fault or list(FAULTS)
+        part, parts = map(int, self.args.part.split("/"))
         if self.args.only:
-            return [(n, f) for n in self.args.only for f in faults]
+            return [(n, f) for n in self.args.only[part::parts] for f in faults]
         if not self.args.sample:
-            part, parts = map(int, self.args.part.split("/"))
             return [(n, f) for n in range(1 + part, len(trace) + 1, parts) for f in faults]
         # Each kind of operation once across the cases (every case at least once), at its first place after placing
         # began where it comes there, so that the putting back runs; the faults in turn.

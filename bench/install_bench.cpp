@@ -76,9 +76,10 @@ int Ours(const char *dir, int language, const char *way) {
     SetFileInformation = nullptr;
   if (strstr(way, "-refused"))
     FileMove = RefuseApplication;
-  InstallFlushWay = !strncmp(way, "batched", 7) ? FlushWayBatched : FlushWayPerFile;
+  InstallFlushWay = !strncmp(way, "batched", 7) ? FlushBatched : FlushPerFile;
   double start = Now();
-  int installed = RunInstall();
+  InstallOutcome outcome;
+  int installed = RunInstall(&outcome);
   double elapsed = Now() - start;
   printf("ours %.2f ms peak_working_set %lu\n", elapsed, static_cast<unsigned long>(PeakWorkingSet()));
   return installed == InstallSucceeded ? 0 : 1;
@@ -90,13 +91,13 @@ int Serve() {
   while (fgets(line, sizeof line, stdin) && sscanf(line, "%259s %d %31s", dir, &language, way) == 3) {
     lstrcpynA(InstallDir, dir, InstallDirSize);
     UiLanguage = language;
-    InstallFlushWay = !strcmp(way, "batched") ? FlushWayBatched : FlushWayPerFile;
+    InstallFlushWay = !strcmp(way, "batched") ? FlushBatched : FlushPerFile;
     int made = GetFileAttributesA(dir) == INVALID_FILE_ATTRIBUTES;
-    char named[MAX_PATH] = "";
+    InstallOutcome outcome;
     if (made && !CreateDirectoryA(dir, nullptr))
       printf("result folder made 0 named\n");
     else
-      printf("result %d made %d named %s\n", RunInstall(nullptr, made, named), made, named);
+      printf("result %d made %d named %s\n", RunInstall(&outcome, nullptr, made), made, outcome.named);
     fflush(stdout);
   }
   return 0;
@@ -253,10 +254,11 @@ int main(int argc, char **argv) {
   if (argc >= 3 && !strcmp(argv[1], "preflight")) {
     lstrcpynA(InstallDir, argv[2], InstallDirSize);
     double start = Now();
-    InstallRun run = {};
-    Room room = CheckBeforeInstall(&run);
+    static InstallRun run;
+    run.outcome.result = InstallSucceeded;
+    InstallResult checked = CheckBeforeInstall(&run);
     printf("preflight %.2f ms\n", Now() - start);
-    return room ? 0 : 1;
+    return checked == InstallSucceeded ? 0 : 1;
   }
   if (argc >= 2 && !strcmp(argv[1], "serve"))
     return Serve();

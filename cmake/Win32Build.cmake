@@ -70,10 +70,12 @@ add_library(vwin STATIC
   src/install/in_the_way.cpp
   src/install/hold_retry.cpp
   src/install/install_rows.cpp
+  src/install/install_run.cpp
   src/install/install_sequence.cpp
   src/install/preflight.cpp
   src/install/read_back.cpp
   src/install/removal.cpp
+  src/install/settle_outcome.cpp
   src/install/worker_thread.cpp
   src/wizard/wizard_dialog.cpp
   src/wizard/wizard_pages.cpp
@@ -83,8 +85,10 @@ add_library(vwin STATIC
 )
 target_link_libraries(vwin PUBLIC vcore user32 gdi32 comctl32)
 # With -fdata-sections, mingw's GCC gives a zero-filled array a .data$ section of its own, bytes in the file; the
-# licence list's lines (130 KB), the CRC-32 tables (8 KB, made at run time) and the process list belong in .bss.
+# licence list's lines (130 KB), the CRC-32 tables (8 KB, made at run time), the process list, the install folder's
+# name, the kept labels and the message's English line belong in .bss.
 set_source_files_properties(src/ui/licence_item.cpp src/store/crc32.cpp src/install/in_the_way.cpp
+                            src/app/globals.cpp src/ui/gbk_text.cpp src/ui/message_dialog.cpp
                             PROPERTIES COMPILE_OPTIONS -fno-data-sections)
 
 # The application manifest names the build's own architecture (the shipped exe's is x86).

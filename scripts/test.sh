@@ -120,8 +120,8 @@ source scripts/wine-env.sh
 media=(full readonly tight)
 unmount_media() { for m in "${media[@]}"; do umount "$root/build/usb/$m" 2>/dev/null || true; done; }
 trap 'unmount_media; wine_env_stop' EXIT
-# Media for the fault tests, where mount is allowed: a 64 KiB tmpfs as drive F: (full), a tmpfs remounted
-# read-only, already holding the install folder, as drive G: (write-protected), and an 8 MiB tmpfs as drive I:
+# Media for the fault tests, where mount is allowed: a 64 KiB tmpfs as drive F: (full), an 8 MiB tmpfs remounted
+# read-only, already holding the install folder and an earlier settings file, as drive G: (write-protected), and an 8 MiB tmpfs as drive I:
 # (room for one install and a reinstall, not for two installs). Each belongs to the test user that Wine runs as.
 owner=uid=${VELLUMINE_TEST_UID:-65534},gid=${VELLUMINE_TEST_UID:-65534}
 [ "$(id -u)" = 0 ] || owner=uid=$(id -u),gid=$(id -g)
@@ -131,7 +131,8 @@ unmount_media
 if mount -t tmpfs -o "size=64k,$owner" tmpfs build/usb/full 2>/dev/null; then
   drives+=("f $root/build/usb/full")
   export VELLUMINE_FULL_DRIVE=F
-  if mount -t tmpfs -o "size=1m,$owner" tmpfs build/usb/readonly && mkdir build/usb/readonly/Vellumine &&
+  if mount -t tmpfs -o "size=8m,$owner" tmpfs build/usb/readonly && mkdir build/usb/readonly/Vellumine &&
+    printf '[Config]\r\nUILanguage=2\r\n' >build/usb/readonly/Vellumine/QuorbixUI.ini &&
     mount -o remount,ro build/usb/readonly; then
     drives+=("g $root/build/usb/readonly")
     export VELLUMINE_READONLY_DRIVE=G

@@ -1,3 +1,4 @@
+// The process-wide values, in static storage for the life of the process.
 #include "app/globals.h"
 
 HINSTANCE AppInstance;

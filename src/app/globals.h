@@ -4,12 +4,13 @@
 // The process-wide values that every layer may read. Each lives in static storage for the life of the process.
 #include <windows.h>
 
+#include "app/wizard_page_ids.h"
+
 enum { InstallDirSize = 260 };
 
 extern HINSTANCE AppInstance; // the running executable; every resource is looked up in it
-extern int WizardPage;        // 0, 1, 2: the wizard's page; PageInstalling; PageQuit
-enum { PageInstalling = 99, PageQuit = -1 };
-extern HWND WizardWindow; // null until the wizard's creation returns
+extern int WizardPage;        // the wizard's page, a WizardPages value
+extern HWND WizardWindow;     // null until the wizard's creation returns
 extern HICON AppIcon;
 extern char InstallDir[InstallDirSize]; // drive letter followed by ":\Vellumine"
 extern int UiLanguage;                  // 0 English, 1 Chinese (Simplified), 2 Chinese (Traditional)

@@ -1,3 +1,4 @@
+// The entry point: one wizard a session, the glyph font, the wizard's dialog and its message loop.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -58,7 +59,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int) {
   }
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
-  WizardPage = 0;
+  WizardPage = PageDrive;
   AppIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
   WizardWindow = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), nullptr, WizardDialogProc, 0);
   if (!WizardWindow) {

@@ -1,3 +1,4 @@
+// The wizard's message loop, where the Return key always yields one command.
 #include "app/message_loop.h"
 
 #include "app/globals.h"

@@ -1,3 +1,4 @@
+// Whether the focused window counts as a push button for the Return key. Portable.
 #include "app/return_key_rule.h"
 
 #include <strings.h>

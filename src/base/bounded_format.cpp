@@ -1,3 +1,4 @@
+// printf-style formatting into a fixed buffer, for %s, %c, %d and %%. Portable.
 #include "base/bounded_format.h"
 
 #include <stdarg.h>

@@ -1,3 +1,4 @@
+// Where a two-byte GBK character's 16x16 glyph lies in the glyph sheets. Portable.
 #include "glyph/glyph_cell.h"
 
 GlyphCell MapGbkToGlyphCell(unsigned short code) {

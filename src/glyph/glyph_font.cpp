@@ -1,3 +1,4 @@
+// The built-in glyph font's sheets: built once at start-up from payload 110, released at the end.
 #include "glyph/glyph_font.h"
 
 #include <stdlib.h>

@@ -1,3 +1,4 @@
+// Measuring and drawing texts that mix the context's font with 16x16 glyphs from the glyph font.
 #include "glyph/mixed_text.h"
 
 #include "app/globals.h"

@@ -1,16 +1,20 @@
+// Writing one installed file beside its earlier copy, putting it in place, putting it back, and settling what an
+// interrupted install left beside it. Runs on the install's worker thread.
 #include "install/file_writer.h"
 
+#include <string.h>
+
 #include "base/bounded_format.h"
+#include "base/kernel_function.h"
 #include "install/hold_retry.h"
-#include "install/kernel_function.h"
 #include "install/removal.h"
 
 namespace {
 
 // The bits SetFileAttributesA can change; FILE_ATTRIBUTE_NORMAL stands only alone.
-const DWORD SettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                 FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
-                                 FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+const DWORD SettableBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                           FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 const DWORD ReadOnly = FILE_ATTRIBUTE_READONLY;
 
 // Sets a file's attribute word, read-only last. Wine keeps read-only as the Unix write bits and the other bits in
@@ -21,15 +25,15 @@ void SetAttributes(const char *path, DWORD attributes) {
   SetFileAttributesA(path, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
 }
 
-StepOutcome Failed() { return GetLastError() == ERROR_SHARING_VIOLATION ? StepHeld : StepFailed; }
-
 // Renames from onto the name to, which is free (flags as MoveFileExA's), tried again while another program holds it
-// up.
-StepOutcome Move(const char *from, const char *to, DWORD flags) {
-  for (DWORD started = GetTickCount(); !FileMove(from, to, flags);)
-    if (!TryAgain(started))
-      return Failed();
-  return StepDone;
+// up. A program's hold is on the file renamed.
+FileStep Move(const char *from, const char *to, DWORD flags) {
+  for (DWORD started = GetTickCount(); !FileMove(from, to, flags);) {
+    DWORD error = GetLastError();
+    if (!TryAgain(started, error))
+      return {error, from};
+  }
+  return {ERROR_SUCCESS, from};
 }
 
 // The attribute word of the file at path and its size; INVALID_FILE_ATTRIBUTES where nothing has the name.
@@ -41,24 +45,51 @@ DWORD Look(const char *path, unsigned long long *size) {
   return data.dwFileAttributes;
 }
 
+// The attribute word of the file or folder at path, with the path as the drive spells its name into spelled
+// (MAX_PATH bytes); INVALID_FILE_ATTRIBUTES where nothing has the name. One look, as GetFileAttributesA's.
+DWORD Spelling(const char *path, char *spelled) {
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA(path, &data);
+  if (search == INVALID_HANDLE_VALUE)
+    return INVALID_FILE_ATTRIBUTES;
+  FindClose(search);
+  lstrcpynA(spelled, path, MAX_PATH);
+  char *name = strrchr(spelled, '\\');
+  name = name ? name + 1 : spelled;
+  if (lstrlenA(data.cFileName) == lstrlenA(name)) // the same name, but for its letters' case
+    lstrcpyA(name, data.cFileName);
+  return data.dwFileAttributes;
+}
+
 int IsFolder(DWORD attributes) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
 }
 
-// The name path + suffix, or path + suffix + "2" where that is a folder, into name; adds the size of a file found
-// under it to *found. 0 when it does not fit, or when the second choice is a folder too.
+// The choice-th name of path + suffix ("", then "2" to "9" after it) into name; 0 when it does not fit.
+int ChoiceName(const char *path, const char *suffix, int choice, char *name) {
+  char number[2] = {static_cast<char>(choice ? '1' + choice : 0), 0};
+  return BoundedFormat(name, MAX_PATH, "%s%s%s", path, suffix, number) < MAX_PATH;
+}
+
+// The first choice of path + suffix that is no folder, into name; adds the size of a file found under it to *found.
+// 0 when none fits or every choice is a folder.
 int OwnName(const char *path, const char *suffix, char *name, unsigned long long *found) {
-  static const char *const Seconds[] = {"", "2"};
-  for (const char *second : Seconds) {
+  for (int choice = 0; choice < NameChoices && ChoiceName(path, suffix, choice, name); ++choice) {
     unsigned long long size = 0;
-    if (BoundedFormat(name, MAX_PATH, "%s%s%s", path, suffix, second) >= MAX_PATH)
-      return 0;
     DWORD attributes = Look(name, &size);
     if (!IsFolder(attributes)) {
       *found += attributes == INVALID_FILE_ATTRIBUTES ? 0 : size;
       return 1;
     }
   }
+  return 0;
+}
+
+// The first choice of path + suffix that nothing has, into name; 0 where there is none.
+int FreeName(const char *path, const char *suffix, char *name) {
+  for (int choice = 0; choice < NameChoices && ChoiceName(path, suffix, choice, name); ++choice)
+    if (Absent(name))
+      return 1;
   return 0;
 }
 
@@ -85,10 +116,28 @@ int Mark(HANDLE file, const char *path, DWORD attributes) {
     if (attempt || (attributes & ReadOnly))
       SetThrough(file, path, attributes);
     BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(file, &info) && !((info.dwFileAttributes ^ attributes) & FileAttributeBits))
+    if (GetFileInformationByHandle(file, &info) && !((info.dwFileAttributes ^ attributes) & InstallBits))
       return 1;
   }
   return 0;
+}
+
+HANDLE CreateTemporary(const char *path, DWORD attributes) {
+  return CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL,
+                     nullptr);
+}
+
+// Writes data into the open file, gives it its bits and flushes it when asked: ERROR_SUCCESS or what failed it.
+DWORD Fill(HANDLE file, const char *path, const void *data, unsigned long length, DWORD attributes, int flush) {
+  DWORD written = 0;
+  if (!WriteFile(file, data, length, &written, nullptr))
+    return GetLastError();
+  if (written != length)
+    return ERROR_DISK_FULL;
+  if (!Mark(file, path, attributes))
+    return ERROR_WRITE_FAULT;
+  // Flushed, the data and the entry are on the medium before the file takes its name.
+  return !flush || FlushFileBuffers(file) ? ERROR_SUCCESS : GetLastError();
 }
 
 } // namespace
@@ -105,82 +154,104 @@ const char *NameFiles(const char *path, FileNames *names, unsigned long long *fo
   if (!OwnName(path, TemporarySuffix, names->temporary, found))
     return names->temporary;
   if (!asideToo)
-    return BoundedFormat(names->aside, MAX_PATH, "%s%s", path, SetAsideSuffix) < MAX_PATH ? nullptr : path;
+    return ChoiceName(path, SetAsideSuffix, 0, names->aside) ? nullptr : path;
   return OwnName(path, SetAsideSuffix, names->aside, found) ? nullptr : names->aside;
 }
 
-int WriteBeside(const FileNames &names, const void *data, unsigned long length, unsigned long attributes, int flush) {
-  DWORD old = GetFileAttributesA(names.path);
-  DWORD kept = old == INVALID_FILE_ATTRIBUTES ? 0 : old & SettableAttributes & ~static_cast<DWORD>(FileAttributeBits);
-  DWORD final = kept | (attributes & FileAttributeBits), created = final & ~ReadOnly;
-  HANDLE file = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; attempt < 2 && file == INVALID_HANDLE_VALUE; ++attempt) {
-    // One that an interrupted install left is replaced; read-only or hidden, it is removed first.
-    if (attempt)
-      RemoveFile(names.temporary);
-    file = CreateFileA(names.temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                       created ? created : FILE_ATTRIBUTE_NORMAL, nullptr);
+FileStep WriteBeside(FileNames *names, const void *data, unsigned long length, unsigned long attributes, int flush) {
+  DWORD old = GetFileAttributesA(names->path);
+  DWORD kept = old == INVALID_FILE_ATTRIBUTES ? 0 : old & SettableBits & ~static_cast<DWORD>(InstallBits);
+  DWORD final = kept | (attributes & InstallBits), created = final & ~ReadOnly;
+  HANDLE file = CreateTemporary(names->temporary, created);
+  DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+  // One that an interrupted install left is replaced; read-only or hidden, it is removed first, and where it stays
+  // (a program holds it, or its deletion is pending) the next free name is taken.
+  if (error && !Absent(names->temporary)) {
+    if (RemoveFile(names->temporary) && !FreeName(names->path, TemporarySuffix, names->temporary))
+      return {ERROR_FILE_EXISTS, names->temporary};
+    file = CreateTemporary(names->temporary, created);
+    error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
   }
-  if (file == INVALID_HANDLE_VALUE)
-    return 0;
-  DWORD written = 0;
-  BOOL wrote =
-      WriteFile(file, data, length, &written, nullptr) && written == length && Mark(file, names.temporary, final);
-  // Flushed, the data and the entry are on the medium before the file takes its name.
-  BOOL done = wrote && (!flush || FlushFileBuffers(file));
-  if (!CloseHandle(file) || !done) {
-    RemoveFile(names.temporary);
-    return 0;
-  }
-  return 1;
+  if (error)
+    return {error, names->temporary};
+  error = Fill(file, names->temporary, data, length, final, flush);
+  if (!CloseHandle(file) && !error)
+    error = GetLastError();
+  if (error)
+    RemoveFile(names->temporary);
+  return {error, names->temporary};
 }
 
-StepOutcome PutInPlace(const FileNames &names, int writeThrough, DWORD *earlier) {
-  DWORD through = writeThrough ? MOVEFILE_WRITE_THROUGH : 0, found = GetFileAttributesA(names.path);
+FileStep PutInPlace(FileNames *names, int writeThrough, DWORD *earlier) {
+  DWORD through = writeThrough ? MOVEFILE_WRITE_THROUGH : 0, found = Spelling(names->path, names->spelled);
   *earlier = INVALID_FILE_ATTRIBUTES;
-  StepOutcome outcome = IsFolder(found) ? StepFailed : StepDone;
+  FileStep step = {IsFolder(found) ? static_cast<DWORD>(ERROR_DIRECTORY) : ERROR_SUCCESS, names->path};
   // A program may run the earlier file: Windows renames it, but would neither replace nor remove it.
-  if (outcome == StepDone && found != INVALID_FILE_ATTRIBUTES &&
-      (outcome = Move(names.path, names.aside, through)) == StepDone)
+  if (!step.error && found != INVALID_FILE_ATTRIBUTES && !(step = Move(names->path, names->aside, through)).error)
     *earlier = found;
-  if (outcome == StepDone && (outcome = Move(names.temporary, names.path, through)) == StepDone)
-    return outcome;
-  RemoveFile(names.temporary);
-  if (*earlier != INVALID_FILE_ATTRIBUTES && Move(names.aside, names.path, through) == StepDone)
+  if (!step.error && !(step = Move(names->temporary, names->path, through)).error)
+    return step;
+  RemoveFile(names->temporary);
+  if (*earlier != INVALID_FILE_ATTRIBUTES && !Move(names->aside, names->spelled, through).error)
     *earlier = INVALID_FILE_ATTRIBUTES;
-  return outcome;
+  return step;
 }
 
-StepOutcome PutBack(const FileNames &names, DWORD earlier) {
+FileStep PutBack(const FileNames &names, DWORD earlier) {
   if (earlier == INVALID_FILE_ATTRIBUTES)
-    return RemoveFile(names.path) ? StepDone : Failed();
+    return {RemoveFile(names.path), names.path};
   // The new file is renamed away rather than removed first: a program may have it open (a scanner's look at a fresh
   // file), and its removal would then keep the name until that program closes it; the open file itself can be
-  // renamed. It is removed once the earlier file has its name back, and stays as a leftover where it cannot be.
-  StepOutcome outcome = Move(names.path, names.temporary, 0);
-  if (outcome == StepDone && (outcome = Move(names.aside, names.path, 0)) != StepDone) {
-    Move(names.temporary, names.path, 0); // the new file keeps the name; the earlier one stays aside
-    return outcome;
+  // renamed. It is removed once the earlier file has its name back. Where the name is empty (the new file's rename
+  // and the earlier one's rename back both failed), the earlier file only takes it back.
+  int empty = Absent(names.path);
+  FileStep step = {ERROR_SUCCESS, names.path};
+  if (!empty && (step = Move(names.path, names.temporary, 0)).error)
+    return step;
+  if ((step = Move(names.aside, names.spelled, 0)).error) {
+    if (!empty)
+      Move(names.temporary, names.path, 0); // the new file keeps the name; the earlier one stays aside
+    return step;
   }
-  if (outcome != StepDone)
-    return outcome;
-  RemoveFile(names.temporary);
-  if ((GetFileAttributesA(names.path) & FileAttributeBits) != (earlier & FileAttributeBits))
-    SetAttributes(names.path, earlier & SettableAttributes);
-  return outcome;
+  if (!empty)
+    RemoveFile(names.temporary);
+  if ((GetFileAttributesA(names.path) & InstallBits) != (earlier & InstallBits))
+    SetAttributes(names.path, earlier & SettableBits);
+  return step;
 }
 
-int RemoveSetAside(const FileNames &names) { return RemoveFile(names.aside); }
-int RemoveTemporary(const FileNames &names) { return RemoveFile(names.temporary); }
+DWORD RemoveSetAside(const FileNames &names) { return RemoveFile(names.aside); }
+DWORD RemoveTemporary(const FileNames &names) { return RemoveFile(names.temporary); }
 
-StepOutcome SettleEarlier(const FileNames &names) {
-  DWORD aside = GetFileAttributesA(names.aside);
-  if (aside == INVALID_FILE_ATTRIBUTES || IsFolder(aside))
-    return StepDone;
-  if (Absent(names.path))
-    return Move(names.aside, names.path, 0);
-  RemoveFile(names.aside);
-  return StepDone;
+FileStep SettleEarlier(FileNames *names) {
+  char name[MAX_PATH];
+  int last = -1; // the last choice that holds a file set aside
+  for (int choice = 0; choice < NameChoices && ChoiceName(names->path, SetAsideSuffix, choice, name); ++choice) {
+    DWORD attributes = GetFileAttributesA(name);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !IsFolder(attributes))
+      last = choice;
+  }
+  if (last < 0)
+    return {ERROR_SUCCESS, names->path};
+  DWORD found = GetFileAttributesA(names->path);
+  // Gone only where the drive still answers: a pulled stick says "not found" of every name.
+  if (found == INVALID_FILE_ATTRIBUTES && Absent(names->path) && DriveAnswers(names->path)) {
+    ChoiceName(names->path, SetAsideSuffix, last, name);
+    FileStep step = Move(name, names->path, 0);
+    if (step.error)
+      return step;
+    found = GetFileAttributesA(names->path);
+  }
+  int taken = -1; // the last choice still taken once the files set aside have gone
+  for (int choice = 0; choice < NameChoices && ChoiceName(names->path, SetAsideSuffix, choice, name); ++choice) {
+    DWORD attributes = GetFileAttributesA(name);
+    int removable = found != INVALID_FILE_ATTRIBUTES && !IsFolder(found) && !IsFolder(attributes);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(removable && !RemoveFile(name)))
+      taken = choice;
+  }
+  if (taken + 1 >= NameChoices || !ChoiceName(names->path, SetAsideSuffix, taken + 1, names->aside))
+    return {ERROR_FILE_EXISTS, names->path};
+  return {ERROR_SUCCESS, names->path};
 }
 
 int SetAsideNamesIn(const char *folder) {

@@ -9,22 +9,33 @@
 // removed, never a folder.
 #include <windows.h>
 
-enum { FileAttributeBits = 0x1 | 0x2 }; // read-only, hidden
+// The bits the install gives each file: read-only and hidden.
+enum { InstallBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN };
 
 // The names of an installed file and of the install's own files beside it: the temporary file the new one is
 // written as, and the earlier file set aside, kept with its bytes and attributes until the install has ended so
 // that a failed install can put it back. Each is the file's name and its suffix, or where that names a folder (the
-// user's, left alone), the same with "2" after it.
+// user's, left alone) or a leftover that cannot be removed, the same with "2", "3"... up to "9" after it.
 #define TemporarySuffix ".vel~"
 #define SetAsideSuffix ".vel-old"
+enum { NameChoices = 9 };
+// spelled is the earlier file's path as the drive spells it, once PutInPlace has set it aside: putting back gives
+// it its own name again ("CEDICT_TS.U8" stays so, not the manifest's "cedict_ts.u8").
 struct FileNames {
-  char path[MAX_PATH], temporary[MAX_PATH], aside[MAX_PATH];
+  char path[MAX_PATH], temporary[MAX_PATH], aside[MAX_PATH], spelled[MAX_PATH];
+};
+
+// How a step on a file ended: error is ERROR_SUCCESS where it was done, else the Windows error that failed it, with
+// path the name it failed on (a sharing violation: the file another program holds).
+struct FileStep {
+  DWORD error;
+  const char *path;
 };
 
 // Names the files beside path, looking at what the drive holds under each name (under the set-aside names only with
 // asideToo: SetAsideNamesIn found some), and adds to *found the bytes of the files found there (path's own, and
 // what an interrupted install left). Returns null, or the name that stands in the way: path itself where it is a
-// folder, or the second choice of a name where that is a folder too.
+// folder, or the last choice of a name where every choice is a folder.
 const char *NameFiles(const char *path, FileNames *names, unsigned long long *found, int asideToo);
 
 // SetFileInformationByHandle, looked up at start: null on Windows before Vista, or where a test hides it.
@@ -35,35 +46,35 @@ extern SetFileInformationFn SetFileInformation;
 typedef BOOL(WINAPI *MoveFileFn)(LPCSTR, LPCSTR, DWORD);
 extern MoveFileFn FileMove;
 
-// How a step ended: done, failed, or failed because another program held a file without sharing its deletion,
-// past the retries.
-enum StepOutcome { StepFailed = 0, StepDone = 1, StepHeld = 2 };
-
 // Writes the new file complete under its temporary name, with its final attribute word: the read-only and hidden
 // bits of attributes, and the earlier file's other bits (a new file has none of its own); flushed with its entry
-// when asked. A temporary file that an interrupted install left is replaced. 1, or 0 with the temporary file gone.
-int WriteBeside(const FileNames &names, const void *data, unsigned long length, unsigned long attributes, int flush);
+// when asked. A temporary file that an interrupted install left is replaced, or where it cannot be removed, the next
+// free name is taken (names->temporary). On failure the temporary file is removed.
+FileStep WriteBeside(FileNames *names, const void *data, unsigned long length, unsigned long attributes, int flush);
 
 // Puts the temporary file in place, the renames written through when asked: the earlier file, where there is one,
 // renamed aside first, and *earlier its attribute word (INVALID_FILE_ATTRIBUTES where there was none). On failure
-// the temporary file is gone, and the earlier file has its name back or, where that failed too, stays aside with
-// *earlier still telling of it.
-StepOutcome PutInPlace(const FileNames &names, int writeThrough, DWORD *earlier);
+// the temporary file is removed, and the earlier file has its name back or, where that failed too, stays aside with
+// *earlier still telling of it. A folder where the file goes fails with ERROR_DIRECTORY.
+FileStep PutInPlace(FileNames *names, int writeThrough, DWORD *earlier);
 
 // Undoes PutInPlace: the earlier file, where there was one (earlier, as PutInPlace gave it), renamed back, the new
 // one renamed away first and then removed, and the earlier one given its read-only and hidden bits again where the
-// renames lost them; where there was none, the new file removed. StepDone when the name holds what it held before
-// (a temporary file that cannot be removed stays, for a later install).
-StepOutcome PutBack(const FileNames &names, DWORD earlier);
+// renames lost them; where there was none, the new file removed. Done when the name holds what it held before (a
+// temporary file that cannot be removed stays, for the caller to name).
+FileStep PutBack(const FileNames &names, DWORD earlier);
 
-// Removes the earlier file set aside (or the temporary file), once it is no longer needed. One that cannot be
-// removed (a program runs it) stays, for a later install to remove: 0.
-int RemoveSetAside(const FileNames &names);
-int RemoveTemporary(const FileNames &names);
+// Removes the earlier file set aside (or the temporary file), once it is no longer needed: ERROR_SUCCESS, or the
+// error that kept it (a program runs it: it stays, for a later install to remove).
+DWORD RemoveSetAside(const FileNames &names);
+DWORD RemoveTemporary(const FileNames &names);
 
-// What an interrupted install left aside: an earlier file set aside is renamed back where the name is missing (it
-// is the only copy: StepFailed or StepHeld when it cannot be) and removed otherwise (where it stays, it stays).
-StepOutcome SettleEarlier(const FileNames &names);
+// What an interrupted install left aside: where the name is missing while the drive answers, the earlier file set
+// aside last (the highest choice of the set-aside name) is the only copy and takes the name back (failing the step
+// where it cannot); where the name holds a file, every file set aside goes (where one stays, it stays); where the
+// name cannot be looked at, they all stay. names->aside then becomes the choice after the last still taken, so that
+// the install never renames onto a leftover.
+FileStep SettleEarlier(FileNames *names);
 
 // Whether anything in folder ("X:\Vellumine", or a drive root "X:") has a set-aside name (an earlier file an
 // interrupted install left aside, or a folder of the user's): one look at the folder, where a look beside each row

@@ -11,10 +11,10 @@
 
 enum { HoldMilliseconds = 3000, HoldPauseMilliseconds = 50 };
 
-// After an attempt that began at started (GetTickCount) has just failed: whether to try again, after a pause,
-// because the failure is a sharing violation, or with deniedToo a denied access, that has lasted less than
-// HoldMilliseconds. The attempt's error stays in GetLastError, also once the retries have run out.
-// As in: for (DWORD t = GetTickCount(); !DeleteFileA(p);) if (!TryAgain(t)) return 0;
-int TryAgain(DWORD started, int deniedToo = 1);
+// After an attempt that began at started (GetTickCount) has just failed with error: whether to try again, after a
+// pause, because the failure is a sharing violation, or with deniedToo a denied access, that has lasted less than
+// HoldMilliseconds.
+// As in: for (DWORD t = GetTickCount(); !DeleteFileA(p);) if (!TryAgain(t, GetLastError())) return GetLastError();
+int TryAgain(DWORD started, DWORD error, int deniedToo = 1);
 
 #endif

@@ -1,11 +1,12 @@
+// The look before the install at what stands in the way of its files. Runs on a thread of its own (RunBeside).
 #include "install/in_the_way.h"
 
 #include <string.h>
 #include <windows.h>
 
 #include "app/globals.h"
+#include "base/kernel_function.h"
 #include "install/hold_retry.h"
-#include "install/kernel_function.h"
 #include "install/manifest.h"
 #include "store/payload_store.h"
 
@@ -87,8 +88,9 @@ int HeldOpen(const char *path) {
       CloseHandle(file);
       return 0;
     }
-    if (!TryAgain(started, 0))
-      return GetLastError() == ERROR_SHARING_VIOLATION;
+    DWORD error = GetLastError();
+    if (!TryAgain(started, error, 0))
+      return error == ERROR_SHARING_VIOLATION;
   }
 }
 

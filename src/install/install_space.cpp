@@ -1,3 +1,4 @@
+// The peak of extra room an install takes, row by row, in whole clusters. Portable.
 #include "install/install_space.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// The manifest table from manifest.def, and where each row is installed. Portable.
 #include "install/manifest.h"
 
 #include <string.h>

@@ -1,14 +1,14 @@
+// The checks before the first file is written: the store intact, the names free, the room enough. Runs on the
+// install's worker thread.
 #include "install/preflight.h"
 
 #include <windows.h>
 
 #include "app/globals.h"
 #include "base/bounded_format.h"
-#include "install/file_writer.h"
+#include "base/kernel_function.h"
 #include "install/hold_retry.h"
-#include "install/install_run.h"
 #include "install/install_space.h"
-#include "install/kernel_function.h"
 #include "install/removal.h"
 #include "store/crc32.h"
 #include "store/payload_store.h"
@@ -19,30 +19,28 @@ namespace {
 // The settings file's rewrite and the file system's own needs: 64 KiB, or two clusters where those are larger.
 const unsigned long long Margin = 64 * 1024;
 
-// What a one-byte file takes on the install folder's volume, or 0 when that cannot be told. Wine reports 4 KiB
-// clusters for every volume, whatever the Unix file system allocates in; a file's own allocation shows that.
-unsigned long long ProbeAllocation(InstallRun *run) {
+// What a one-byte file takes on the install folder's volume, or 0 when that cannot be told (*error says why, where
+// the probe could not be made). Wine reports 4 KiB clusters for every volume, whatever the Unix file system
+// allocates in; a file's own allocation shows that.
+unsigned long long ProbeAllocation(DWORD *error) {
   typedef BOOL(WINAPI * QueryFn)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
   QueryFn query = KernelFunction<QueryFn>("GetFileInformationByHandleEx");
   char path[InstallDirSize];
   if (!query || BoundedFormat(path, sizeof path, "%s\\vel~probe.tmp", InstallDir) >= static_cast<int>(sizeof path))
     return 0;
   // One that an interrupted install left (the power cut while it existed) is taken over, and so removed; a
-  // scanner's look at it is waited out (a denied access is a write-protected medium, not a hold).
+  // scanner's look at it is waited out (a denied access is a write-protected medium, not a hold). A probe that
+  // cannot be made only leaves the clusters to the volume's word.
   HANDLE file;
   for (DWORD started = GetTickCount();;) {
     file = CreateFileA(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file != INVALID_HANDLE_VALUE || !TryAgain(started, 0))
+    *error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    if (!*error || !TryAgain(started, *error, 0))
       break;
   }
-  if (file == INVALID_HANDLE_VALUE) {
-    if (GetLastError() == ERROR_SHARING_VIOLATION) {
-      run->failure = InstallHeld;
-      lstrcpynA(run->named, path, MAX_PATH);
-    }
+  if (*error)
     return 0;
-  }
   DWORD written = 0;
   FILE_STANDARD_INFO info = {};
   int known = WriteFile(file, "v", 1, &written, nullptr) && query(file, FileStandardInfo, &info, sizeof info);
@@ -52,22 +50,25 @@ unsigned long long ProbeAllocation(InstallRun *run) {
 }
 
 // The volume's allocation unit: 16 to 128 KiB on USB sticks, where 4 KiB would undercount. 0 when unknown.
-unsigned long long ClusterSize(InstallRun *run, const char *root) {
+unsigned long long ClusterSize(const char *root, DWORD *error) {
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
-  if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+  *error = ERROR_SUCCESS;
+  if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters)) {
+    *error = GetLastError();
     return 0;
+  }
   unsigned long long cluster = static_cast<unsigned long long>(sectorsPerCluster) * bytesPerSector;
-  unsigned long long probed = ProbeAllocation(run);
+  unsigned long long probed = ProbeAllocation(error);
   return probed > cluster ? probed : cluster;
 }
 
 } // namespace
 
-Room CheckBeforeInstall(InstallRun *run) {
+InstallResult CheckBeforeInstall(InstallRun *run) {
   StoreIndexEntry index[ManifestRowCount];
   int count = LoadStoreIndex(index, ManifestRowCount);
   if (count < 0)
-    return RoomForNone;
+    return Fail(run, InstallDamaged);
 
   unsigned long long newSizes[ManifestRowCount], oldSizes[ManifestRowCount];
   char root[DriveRootSize];
@@ -84,10 +85,10 @@ Room CheckBeforeInstall(InstallRun *run) {
     // list, is damage; so is one that cannot fit the payload buffer.
     if (!bytes || !entry || entry->storedSize != size || entry->crc != Crc32(0, bytes, size) ||
         entry->inflatedSize > static_cast<unsigned long>(PayloadBufferSize))
-      return RoomForNone;
+      return Fail(run, InstallDamaged);
     // A settings file too long for the read-back's copy would fail only after every other file was written.
     if (IsSettingsRow(row) && entry->inflatedSize > static_cast<unsigned long>(SettingsFileLimit))
-      return RoomForNone;
+      return Fail(run, InstallDamaged);
     char path[MAX_PATH];
     ManifestRowPath(row, InstallDir, path, sizeof path);
     newSizes[rows] = entry->inflatedSize;
@@ -95,21 +96,25 @@ Room CheckBeforeInstall(InstallRun *run) {
     // earlier file set aside (or it takes the name back, and is then this row's earlier file). A folder where a
     // file goes is the user's: it is named, and nothing is written.
     oldSizes[rows] = 0;
-    if (const char *inTheWay = NameFiles(path, &run->names[i], &oldSizes[rows], asideNames)) {
-      run->failure = InstallInTheWay;
-      lstrcpynA(run->named, inTheWay, MAX_PATH);
-      return RoomForNone;
-    }
+    if (const char *inTheWay = NameFiles(path, &run->names[i], &oldSizes[rows], asideNames))
+      return Fail(run, InstallInTheWay, inTheWay);
     ++rows;
   }
 
-  // Sizes round up to the volume's own clusters.
+  // Sizes round up to the volume's own clusters. A locked stick already refuses the probe.
   ULARGE_INTEGER available;
-  unsigned long long cluster = ClusterSize(run, root);
+  DWORD error = ERROR_SUCCESS;
+  unsigned long long cluster = ClusterSize(root, &error);
+  if (error == ERROR_WRITE_PROTECT)
+    return Fail(run, InstallWriteProtected);
   if (!cluster || !GetDiskFreeSpaceExA(root, &available, nullptr, nullptr))
-    return RoomForNone;
+    return FailStep(run, {cluster ? GetLastError() : error, root});
   unsigned long long margin = Margin > 2 * cluster ? Margin : 2 * cluster;
-  if (PeakInstallSpace(newSizes, oldSizes, rows, cluster, 1) + margin <= available.QuadPart)
-    return RoomForBoth;
-  return PeakInstallSpace(newSizes, oldSizes, rows, cluster) + margin <= available.QuadPart ? RoomPerFile : RoomForNone;
+  run->keepEarlier = PeakInstallSpace(newSizes, oldSizes, rows, cluster, 1) + margin <= available.QuadPart;
+  unsigned long long needed = PeakInstallSpace(newSizes, oldSizes, rows, cluster) + margin;
+  if (run->keepEarlier || needed <= available.QuadPart)
+    return InstallSucceeded;
+  run->outcome.needed = needed;
+  run->outcome.available = available.QuadPart;
+  return Fail(run, InstallNoRoom);
 }

@@ -3,14 +3,14 @@
 
 // Checks made before the first file is written: every entry that the manifest names is intact (its CRC-32 and
 // size match the store's index), and the destination drive has room for the install, counting the files it will
-// replace as free but keeping room for each temporary file while it replaces its old copy. Returns RoomForBoth
-// when there is also room for every temporary file beside every old copy at once (the earlier files set aside, and
-// the batched way of writing), RoomPerFile when there is room only for one at a time, and RoomForNone (0) when the
-// index is missing or damaged, an entry is damaged, or the room is too little. Names each carried row's files in
-// run->names. Where a folder stands where a file goes, or another program held the probe file past the retries,
-// run->failure says so and run->named names it.
-struct InstallRun;
-enum Room { RoomForNone = 0, RoomPerFile = 1, RoomForBoth = 2 };
-Room CheckBeforeInstall(InstallRun *run);
+// replace as free but keeping room for each temporary file while it replaces its old copy. Names each carried row's
+// files in run->names, and sets run->keepEarlier where there is also room for every temporary file beside every old
+// copy at once (the earlier files set aside until the end, and the batched way of writing). Returns
+// InstallSucceeded, or fails the run: InstallDamaged (the index missing or damaged, an entry damaged),
+// InstallInTheWay (a folder where a file goes, named), InstallNoRoom (with the room needed and free),
+// InstallWriteProtected (the drive refuses the probe file as locked), or what reading the drive's room failed with.
+#include "install/install_run.h"
+
+InstallResult CheckBeforeInstall(InstallRun *run);
 
 #endif

@@ -1,3 +1,5 @@
+// Reading installed files back from the medium past the cache, and comparing them with what was written. Runs on
+// the install's worker thread.
 #include "install/read_back.h"
 
 #include <string.h>
@@ -5,7 +7,6 @@
 #include <zlib.h>
 
 #include "app/globals.h"
-#include "install/install_run.h"
 #include "store/payload_store.h"
 #include "store/store_index.h"
 
@@ -95,7 +96,7 @@ ReadBackOutcome ReadBackEquals(const char *path, const unsigned char *expected, 
   return outcome == ReadBackSame && got != length ? ReadBackDiffers : outcome;
 }
 
-int ReadBackInstall(const InstallRun *run) {
+InstallResult ReadBackInstall(const InstallRun *run) {
   StoreIndexEntry index[ManifestRowCount];
   int count = LoadStoreIndex(index, ManifestRowCount);
   if (count < 0)

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "install/install_run.h"
+
 // How files are opened for reading back: CreateFileA, or what a test puts in its place (a file system that
 // refuses unbuffered opens, which Wine never passes on to Linux).
 typedef HANDLE(WINAPI *ReadBackOpenFn)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
@@ -27,13 +29,11 @@ int ReadBackDigest(const char *path, unsigned char *work, unsigned long capacity
 ReadBackOutcome ReadBackEquals(const char *path, const unsigned char *expected, unsigned long length,
                                unsigned char *work, unsigned long capacity);
 
-struct InstallRun;
-
 // Reads every file the install wrote back from the medium and compares it with what was written: a payload row's
 // length with the store's index and its Adler-32 with its stream's; the settings file byte for byte with the copy
 // in run->settings. The payload buffer is the reading space. Returns InstallSucceeded, InstallUnverified where the
 // drive gave back other bytes, or InstallFailed where a file could not be read back (refused, gone, a read error):
 // a failed install, not a lying drive.
-int ReadBackInstall(const InstallRun *run);
+InstallResult ReadBackInstall(const InstallRun *run);
 
 #endif

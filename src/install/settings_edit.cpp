@@ -1,3 +1,4 @@
+// Recording the interface language in the text of the settings file. Portable.
 #include "install/settings_edit.h"
 #include "base/bounded_format.h"
 

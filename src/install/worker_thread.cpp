@@ -1,3 +1,4 @@
+// Running work on a thread of its own while the window's thread waits and answers the system.
 #include "install/worker_thread.h"
 
 DWORD RunBeside(LPTHREAD_START_ROUTINE work, void *parameter, InstallWait wait) {

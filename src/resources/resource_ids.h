@@ -19,6 +19,8 @@
 #define IDC_PATH_LABEL 1006
 #define IDC_DIRS_LABEL 1008
 #define IDC_BRAND_LABEL 1009
+// One number, two dialogs: the wizard's English check box and the folder chooser's "Drives" label, each drawn by
+// its own dialog's owner-draw code.
 #define IDC_ENGLISH 1010
 #define IDC_DRIVES_LABEL 1010
 #define IDC_EDITION_LABEL 1011

@@ -1,3 +1,4 @@
+// CRC-32 as zlib gives it, with its tables made at the first call. Portable.
 #include "store/crc32.h"
 
 #include <stdint.h>

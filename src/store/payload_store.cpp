@@ -1,3 +1,4 @@
+// The payload store: finding a "TEXT" entry among the executable's resources and inflating it.
 #include "store/payload_store.h"
 
 #include <windows.h>

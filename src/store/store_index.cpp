@@ -1,3 +1,4 @@
+// The store's index of its entries (CRC-32 and sizes), read and checked. Portable.
 #include "store/store_index.h"
 
 #include <string.h>

@@ -1,21 +1,24 @@
+// Which owner-drawn control is framed and centred, what it says, and the lines of a button's frame. Portable.
 #include "ui/button_layout.h"
 
+#include "app/wizard_page_ids.h"
+#include "resources/resource_ids.h"
 #include "ui/texts.h"
 
 ButtonLayout ButtonLayoutFor(int id) {
   switch (id) {
-  case 1006:
-  case 1008:
-  case 1010:
-  case 1016:
-  case 1021: return ButtonLayout{0, 0};
-  case 1009:
-  case 1011:
-  case 1012:
-  case 1013:
-  case 1020:
-  case 1017:
-  case 1018: return ButtonLayout{1, 0};
+  case IDC_PATH_LABEL:
+  case IDC_DIRS_LABEL:
+  case IDC_DRIVES_LABEL:
+  case IDC_USB_HINT:
+  case IDC_WAIT_BUTTON: return ButtonLayout{0, 0};
+  case IDC_BRAND_LABEL:
+  case IDC_EDITION_LABEL:
+  case IDC_INSTALLER_LABEL:
+  case IDC_MSG_TEXT:
+  case IDC_BLANK_LABEL:
+  case IDC_LANGUAGE_LABEL:
+  case IDC_LANGUAGE_COMBO: return ButtonLayout{1, 0};
   default: return ButtonLayout{1, 1};
   }
 }
@@ -23,23 +26,23 @@ ButtonLayout ButtonLayoutFor(int id) {
 const char *ButtonLabel(int id, int wizardPage, ButtonLabelKind *kind) {
   *kind = LabelFixed;
   switch (id) {
-  case 1: return LabelOk;
-  case 2: return LabelCancel;
-  case 3: return LabelBack;
-  case 6: return LabelYes;
-  case 7: return LabelNo;
-  case 1001: return wizardPage == 2 ? LabelAgreeInstall : LabelNext;
-  case 1003: return LabelBrowse;
-  case 1006: return LabelInstallPath;
-  case 1008: return LabelDirectories;
-  case 1009: return LabelBrand;
-  case 1010: return LabelDrives;
-  case 1011: return LabelEdition;
-  case 1012: return LabelInstaller;
-  case 1016: return LabelUsbHint;
-  case 1017: return LabelLanguage;
-  case 1021: return "";
-  case 1020: *kind = LabelNone; return nullptr;
+  case 1: return LabelOk;     // IDOK
+  case 2: return LabelCancel; // IDCANCEL
+  case IDC_BACK: return LabelBack;
+  case 6: return LabelYes; // IDYES
+  case 7: return LabelNo;  // IDNO
+  case IDC_NEXT: return wizardPage == PageLicence ? LabelAgreeInstall : LabelNext;
+  case IDC_BROWSE: return LabelBrowse;
+  case IDC_PATH_LABEL: return LabelInstallPath;
+  case IDC_DIRS_LABEL: return LabelDirectories;
+  case IDC_BRAND_LABEL: return LabelBrand;
+  case IDC_DRIVES_LABEL: return LabelDrives;
+  case IDC_EDITION_LABEL: return LabelEdition;
+  case IDC_INSTALLER_LABEL: return LabelInstaller;
+  case IDC_USB_HINT: return LabelUsbHint;
+  case IDC_LANGUAGE_LABEL: return LabelLanguage;
+  case IDC_WAIT_BUTTON: return "";
+  case IDC_BLANK_LABEL: *kind = LabelNone; return nullptr;
   default: *kind = LabelWindowText; return nullptr;
   }
 }

@@ -1,3 +1,4 @@
+// Painting the owner-drawn buttons and labels: the bilingual label, the 3D frame, the pressed look, the focus.
 #include "ui/button_painter.h"
 
 #include "app/globals.h"

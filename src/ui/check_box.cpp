@@ -1,3 +1,4 @@
+// The self-painted check boxes' window procedure: their glyph and their glyph-font label.
 #include "ui/check_box.h"
 
 #include "glyph/mixed_text.h"

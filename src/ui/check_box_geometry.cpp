@@ -1,3 +1,4 @@
+// Where a self-painted check box puts its glyph and its label. Portable.
 #include "ui/check_box_geometry.h"
 
 CheckBoxGeometry ComputeCheckBoxGeometry(int clientWidth, int clientHeight, int kind) {

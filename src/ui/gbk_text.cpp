@@ -1,3 +1,4 @@
+// GBK texts kept beside their controls, so that no code page converts them on the way in or out.
 #include "ui/gbk_text.h"
 
 #include <wchar.h>

@@ -1,3 +1,4 @@
+// The Chinese licence list's items: their height, and each line painted from the glyph font.
 #include "ui/licence_item.h"
 
 #include "app/globals.h"

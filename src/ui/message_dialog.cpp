@@ -1,3 +1,4 @@
+// The bilingual message dialog: showing it, measuring its texts and laying out its controls.
 #include "ui/message_dialog.h"
 
 #include "app/globals.h"

@@ -1,3 +1,4 @@
+// The message dialog's layout arithmetic: its size and its controls' places from measured texts. Portable.
 #include "ui/message_layout.h"
 
 #include "base/dpi_scale.h"

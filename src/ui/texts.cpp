@@ -1,3 +1,4 @@
+// Every text the installer shows of its own, compiled into GBK bytes. Portable.
 #include "ui/texts.h"
 
 const char *const MemoryChinese = "内存不够。安装无法继续。";
@@ -29,6 +30,24 @@ const char *const LeftOverChineseFormat = "安装失败。%s 未能删除，请�
 const char *const LeftOverEnglishFormat =
     "Installation failed, and %s could not be removed: please delete it yourself.";
 
+const char *const NoRoomChineseFormat =
+    "%c:盘空间不够：安装需要%d.%dMB，只有%d.%dMB。请腾出空间或换盘，再按同意/安装。";
+const char *const NoRoomEnglishFormat =
+    "Not enough room on %c: the install needs %d.%d MB, and %d.%d MB is free. Free some room or choose another drive, "
+    "and try again.";
+
+const char *const DamagedChinese = "安装程序已损坏，未写入任何文件。请重新下载。";
+const char *const DamagedEnglish = "This installer is damaged, and nothing was written. Please download it again.";
+
+const char *const WriteProtectedChineseFormat = "%c:盘有写保护，未作任何改动。请解锁（有的U盘有开关），再按同意/安装。";
+const char *const WriteProtectedEnglishFormat =
+    "%c: is write-protected, and nothing was changed. Unlock it (some sticks have a switch) and press Agree/Install "
+    "again.";
+
+const char *const DriveGoneChineseFormat = "安装中%c:盘被拔出。请插回，再运行安装程序：它会整理遗留的文件。";
+const char *const DriveGoneEnglishFormat =
+    "The drive %c: went away during the install. Put it back in and run the installer again: it settles what was left.";
+
 const char *const ChooserChinese = "无法打开目录选择窗口。请直接填写USB盘号。";
 const char *const ChooserEnglish = "The folder chooser cannot be opened. Please type the USB drive letter.";
 
@@ -59,7 +78,9 @@ const char *const Texts[] = {
     MemoryChinese, MemoryEnglish, DriveChinese, DriveEnglish, FolderChinese, FolderEnglishFormat, FolderEnglishReason,
     SuccessChinese, SuccessEnglish, FailureChinese, FailureEnglish, VerifyChinese, VerifyEnglish, InUseChineseFormat,
     InUseEnglishFormat, FolderInTheWayChineseFormat, FolderInTheWayEnglishFormat, LeftOverChineseFormat,
-    LeftOverEnglishFormat, ChooserChinese, ChooserEnglish,
+    LeftOverEnglishFormat, NoRoomChineseFormat, NoRoomEnglishFormat, DamagedChinese, DamagedEnglish,
+    WriteProtectedChineseFormat, WriteProtectedEnglishFormat, DriveGoneChineseFormat, DriveGoneEnglishFormat,
+    ChooserChinese, ChooserEnglish,
     // Labels
     LabelOk, LabelCancel, LabelBack, LabelYes, LabelNo, LabelNext, LabelAgreeInstall, LabelBrowse, LabelInstallPath,
     LabelDirectories, LabelBrand, LabelDrives, LabelEdition, LabelInstaller, LabelUsbHint, LabelLanguage,

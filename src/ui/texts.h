@@ -18,6 +18,13 @@ extern const char *const InUseChineseFormat, *const InUseEnglishFormat;
 // with the path for %s, within the same limits.
 extern const char *const FolderInTheWayChineseFormat, *const FolderInTheWayEnglishFormat;
 extern const char *const LeftOverChineseFormat, *const LeftOverEnglishFormat;
+// The drive has too little room: formats with the drive letter (%c), then the room needed and the room free in MB,
+// each as whole and tenths (%d.%d).
+extern const char *const NoRoomChineseFormat, *const NoRoomEnglishFormat;
+extern const char *const DamagedChinese, *const DamagedEnglish; // the installer's store is damaged
+// The drive is write-protected; and it went away during the install: formats with the drive letter (%c).
+extern const char *const WriteProtectedChineseFormat, *const WriteProtectedEnglishFormat;
+extern const char *const DriveGoneChineseFormat, *const DriveGoneEnglishFormat;
 extern const char *const ChooserChinese, *const ChooserEnglish; // the folder chooser cannot be opened
 
 // Labels of the owner-drawn buttons and of the check boxes.

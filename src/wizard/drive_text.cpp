@@ -1,3 +1,4 @@
+// The drive the user typed in place of "@", and the install folder built from it. Portable.
 #include "wizard/drive_text.h"
 #include "base/bounded_format.h"
 

@@ -1,3 +1,4 @@
+// Browse: the old-style open-file dialog showing only directories and drives, and its drive letter taken.
 #include "wizard/folder_chooser.h"
 
 #include <windows.h>
@@ -8,7 +9,7 @@
 #include <string.h>
 
 #include "app/globals.h"
-#include "install/kernel_function.h"
+#include "base/kernel_function.h"
 #include "resources/resource_ids.h"
 #include "ui/button_painter.h"
 #include "ui/gbk_text.h"

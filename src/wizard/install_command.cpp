@@ -1,3 +1,5 @@
+// Agree/Install: the look, the install on its worker thread while the window answers the system, and the result
+// told by one table. Runs on the window's thread.
 #include "wizard/install_command.h"
 
 #include <direct.h>
@@ -5,9 +7,9 @@
 
 #include "app/globals.h"
 #include "base/bounded_format.h"
+#include "base/kernel_function.h"
 #include "install/in_the_way.h"
 #include "install/install_sequence.h"
-#include "install/kernel_function.h"
 #include "resources/resource_ids.h"
 #include "ui/message_dialog.h"
 #include "ui/texts.h"
@@ -24,20 +26,6 @@ int EnsureInstallFolder(int *made) {
   if (_chdir(InstallDir) == 0)
     return 1;
   return *made = CreateDirectoryA(InstallDir, nullptr) != 0;
-}
-
-// A message that names a file: the Chinese and English formats, with the path for %s.
-void ShowNaming(HWND window, const char *chineseFormat, const char *englishFormat, const char *path) {
-  char chinese[MAX_PATH + 128], english[MAX_PATH + 128];
-  BoundedFormat(chinese, sizeof chinese, chineseFormat, path);
-  BoundedFormat(english, sizeof english, englishFormat, path);
-  ShowMessageDialog(chinese, english, MessageOk, window);
-}
-
-// What stands in the way, named: the user closes the program, or moves the folder, and tries again.
-void ShowInTheWay(HWND window, int folder, const char *path) {
-  ShowNaming(window, folder ? FolderInTheWayChineseFormat : InUseChineseFormat,
-             folder ? FolderInTheWayEnglishFormat : InUseEnglishFormat, path);
 }
 
 void HideNow(HWND window, int id) {
@@ -72,9 +60,14 @@ int Answer(HANDLE worker, DWORD wait) {
   return ended;
 }
 
+// The worker thread that the wizard waits for, while it runs: a session that ends waits for it too.
+HANDLE Worker;
+
 void WaitForWorker(void *worker) {
-  while (!Answer(static_cast<HANDLE>(worker), 100)) {
+  Worker = static_cast<HANDLE>(worker);
+  while (!Answer(Worker, 100)) {
   }
+  Worker = nullptr;
 }
 
 // Waits until the whole-second clock has moved on MinimumBusySeconds from start, answering the system meanwhile.
@@ -108,64 +101,136 @@ void BlockShutdown(HWND window, int block) {
   }
 }
 
-} // namespace
+// What each result tells the user, and where the wizard goes after it: back to the licence page where the drive is
+// as it was and the user can mend what stood in the way, else to its end.
+enum MessageNames { NamesNothing, NamesPath, NamesDrive, NamesRoom };
+struct ResultMessage {
+  InstallResult result;
+  const char *const *chinese, *const *english; // formats, with what names says (addresses: a table of constants)
+  MessageNames names;
+  int backToLicence;
+};
+const ResultMessage ResultMessages[] = {
+    {InstallSucceeded, &SuccessChinese, &SuccessEnglish, NamesNothing, 0},
+    {InstallUnverified, &VerifyChinese, &VerifyEnglish, NamesNothing, 0},
+    {InstallHeld, &InUseChineseFormat, &InUseEnglishFormat, NamesPath, 1},
+    {InstallInTheWay, &FolderInTheWayChineseFormat, &FolderInTheWayEnglishFormat, NamesPath, 1},
+    {InstallLeftOver, &LeftOverChineseFormat, &LeftOverEnglishFormat, NamesPath, 0},
+    {InstallNoRoom, &NoRoomChineseFormat, &NoRoomEnglishFormat, NamesRoom, 1},
+    {InstallDamaged, &DamagedChinese, &DamagedEnglish, NamesNothing, 0},
+    {InstallWriteProtected, &WriteProtectedChineseFormat, &WriteProtectedEnglishFormat, NamesDrive, 1},
+    {InstallDriveGone, &DriveGoneChineseFormat, &DriveGoneEnglishFormat, NamesDrive, 0},
+    {InstallFailed, &FailureChinese, &FailureEnglish, NamesNothing, 0}, // and every result without a row of its own
+};
 
-void AgreeAndInstall(HWND window) {
-  ShowWizardPage(window, 2);
+// Bytes as MB (of 1,048,576 bytes) in tenths: the room needed rounded up, the room free rounded down, so that the
+// figures never look equal.
+int Tenths(unsigned long long bytes, int up) { return static_cast<int>((bytes * 10 + (up ? 1048575 : 0)) >> 20); }
+
+// One line of a result's message, its format filled in.
+void FillLine(char *line, int size, const char *format, const ResultMessage &message, const InstallOutcome &outcome) {
+  int needed = Tenths(outcome.needed, 1), available = Tenths(outcome.available, 0);
+  switch (message.names) {
+  case NamesPath: BoundedFormat(line, size, format, outcome.named); break;
+  case NamesDrive: BoundedFormat(line, size, format, InstallDir[0]); break;
+  case NamesRoom:
+    BoundedFormat(line, size, format, InstallDir[0], needed / 10, needed % 10, available / 10, available % 10);
+    break;
+  default: BoundedFormat(line, size, "%s", format); break;
+  }
+}
+
+// Shows what the outcome tells the user; whether the wizard goes back to the licence page.
+int ShowOutcome(HWND window, const InstallOutcome &outcome) {
+  const ResultMessage *message = ResultMessages;
+  while (message->result != outcome.result && message->result != InstallFailed)
+    ++message;
+  char chinese[MAX_PATH + 128], english[MAX_PATH + 128];
+  FillLine(chinese, sizeof chinese, *message->chinese, *message, outcome);
+  FillLine(english, sizeof english, *message->english, *message, outcome);
+  ShowMessageDialog(chinese, english, MessageOk, window);
+  return message->backToLicence;
+}
+
+const int InstallButtons[] = {IDC_NEXT, IDC_BACK, IDCANCEL, IDC_WAIT_BUTTON};
+
+// Before the install: what stands in the way is named, the folder is made sure of, the language taken, the buttons
+// hidden and logoff asked to wait. Whether the install goes on; *made says whether it made the folder.
+int BeginInstall(HWND window, int *made) {
+  ShowWizardPage(window, PageLicence);
   // What stands in the way is named before anything is written, the folder included; no command is acted on
   // meanwhile, a second Agree/Install sent from outside among them.
   AgreeWorking = 1;
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-  char named[MAX_PATH];
-  InTheWay found = FindWhatIsInTheWay(named, WaitForWorker);
-  int made = 0;
-  if (found || !EnsureInstallFolder(&made)) {
+  InstallOutcome look = {};
+  InTheWay found = FindWhatIsInTheWay(look.named, WaitForWorker);
+  *made = 0;
+  if (found || !EnsureInstallFolder(made)) {
     DropWaitingInput();
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     if (found) {
-      ShowInTheWay(window, found == FolderInTheWay, named);
+      look.result = found == FolderInTheWay ? InstallInTheWay : InstallHeld;
+      ShowOutcome(window, look);
     } else {
       char english[128];
       BoundedFormat(english, sizeof english, FolderEnglishFormat, FolderEnglishReason);
       ShowMessageDialog(FolderChinese, english, MessageOk, window);
     }
     AgreeWorking = 0;
-    return;
+    return 0;
   }
   WizardPage = PageInstalling;
   LRESULT selected = SendDlgItemMessageA(window, IDC_LANGUAGE_COMBO, CB_GETCURSEL, 0, 0);
   UiLanguage = static_cast<int>(SendDlgItemMessageA(window, IDC_LANGUAGE_COMBO, CB_GETITEMDATA, selected, 0));
-  static const int Buttons[] = {IDC_NEXT, IDC_BACK, IDCANCEL, IDC_WAIT_BUTTON};
-  for (int id : Buttons)
+  for (int id : InstallButtons)
     HideNow(window, id);
-  time_t start = time(nullptr);
   PointerToWizard();
   BlockShutdown(window, 1);
-  int installed = RunInstall(WaitForWorker, made, named);
+  return 1;
+}
+
+// The install with the busy cursor, for at least five whole seconds of the clock, the window answering the system
+// meanwhile; the input that waited is dropped before the result appears.
+void WaitForInstall(HWND window, int made, InstallOutcome *outcome) {
+  time_t start = time(nullptr);
+  RunInstall(outcome, WaitForWorker, made);
   BlockShutdown(window, 0);
   WaitFromStart(start);
   DropWaitingInput();
   AgreeWorking = 0;
-  if (installed == InstallHeld || installed == InstallInTheWay) {
-    // A program began to use a file after the look above, or a folder appeared, and the drive is as it was: back
-    // to the licence page.
-    ShowInTheWay(window, installed == InstallInTheWay, named);
-    ShowWindow(GetDlgItem(window, IDC_PROGRESS), SW_HIDE);
-    for (int id : Buttons)
-      if (id != IDC_WAIT_BUTTON)
-        ShowWindow(GetDlgItem(window, id), SW_SHOW);
-    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-    WizardPage = 2;
-    ShowWizardPage(window, 2);
+}
+
+// The result, told; then back to the licence page (the drive as it was: the user can mend what stood in the way and
+// try again), or the end of the wizard.
+void EndInstall(HWND window, const InstallOutcome &outcome) {
+  if (!ShowOutcome(window, outcome)) {
+    WizardPage = PageQuit;
     return;
   }
-  if (installed == InstallSucceeded)
-    ShowMessageDialog(SuccessChinese, SuccessEnglish, MessageOk, window);
-  else if (installed == InstallUnverified)
-    ShowMessageDialog(VerifyChinese, VerifyEnglish, MessageOk, window);
-  else if (installed == InstallLeftOver)
-    ShowNaming(window, LeftOverChineseFormat, LeftOverEnglishFormat, named);
-  else
-    ShowMessageDialog(FailureChinese, FailureEnglish, MessageOk, window);
-  WizardPage = PageQuit;
+  ShowWindow(GetDlgItem(window, IDC_PROGRESS), SW_HIDE);
+  for (int id : InstallButtons)
+    if (id != IDC_WAIT_BUTTON)
+      ShowWindow(GetDlgItem(window, id), SW_SHOW);
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  WizardPage = PageLicence;
+  ShowWizardPage(window, PageLicence);
+}
+
+} // namespace
+
+void AgreeAndInstall(HWND window) {
+  int made = 0;
+  if (!BeginInstall(window, &made))
+    return;
+  InstallOutcome outcome;
+  WaitForInstall(window, made, &outcome);
+  EndInstall(window, outcome);
+}
+
+void FinishBeforeSessionEnds() {
+  if (!InstallRunning || !Worker)
+    return;
+  InstallStopAsked = 1;
+  while (!Answer(Worker, 100)) {
+  }
 }

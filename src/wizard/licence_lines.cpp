@@ -1,3 +1,4 @@
+// Splitting the Chinese licence into list lines. Portable.
 #include "wizard/licence_lines.h"
 
 int SplitLicenceLines(char *text, int maxLines, void (*add)(const char *line, void *context), void *context) {

@@ -1,3 +1,4 @@
+// The wizard's dialog procedure: its setup, its commands and what the system asks of it.
 #include "wizard/wizard_dialog.h"
 
 #include "app/globals.h"
@@ -61,7 +62,7 @@ void Initialise(HWND window) {
   ShowControl(window, IDC_BACK, 0);
   EnableWindow(GetDlgItem(window, IDC_BACK), FALSE);
   FillLanguages(window);
-  NameOwnerDrawnButtons(window, 0);
+  NameOwnerDrawnButtons(window, PageDrive);
   Subclass(window, IDC_DESKTOP_ICON);
   Subclass(window, IDC_AUTOSTART);
 }
@@ -74,7 +75,7 @@ void Next(HWND window) {
     return;
   }
   BuildInstallDir(InstallDir, sizeof InstallDir, drive);
-  if (WizardPage == 1)
+  if (WizardPage == PageLanguage)
     SendDlgItemMessageA(window, IDC_ENGLISH, BM_SETCHECK, BST_CHECKED, 0);
   ++WizardPage;
   ShowWizardPage(window, WizardPage);
@@ -87,19 +88,19 @@ void Command(HWND window, int id) {
     return;
   switch (id) {
   case IDC_NEXT:
-    if (WizardPage < 2)
+    if (WizardPage < PageLicence)
       Next(window);
-    else if (WizardPage == 2)
+    else if (WizardPage == PageLicence)
       AgreeAndInstall(window);
     break;
   case IDC_BACK:
-    if (WizardPage > 0) {
+    if (WizardPage > PageDrive) {
       --WizardPage;
       ShowWizardPage(window, WizardPage);
     }
     break;
   case IDCANCEL: WizardPage = PageQuit; break;
-  case IDC_ENGLISH: ShowWizardPage(window, 2); break;
+  case IDC_ENGLISH: ShowWizardPage(window, PageLicence); break;
   case IDC_DESKTOP_ICON:
   case IDC_AUTOSTART: InvalidateRect(GetDlgItem(window, id), nullptr, FALSE); break;
   case IDC_BROWSE: ChooseDestination(window); break;
@@ -132,6 +133,10 @@ INT_PTR CALLBACK WizardDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
       return FALSE;
     SetWindowLongPtrA(window, DWLP_MSGRESULT, FALSE);
     return TRUE;
+  case WM_ENDSESSION: // the session ends all the same: the drive is made whole before the process may be ended
+    if (wParam)
+      FinishBeforeSessionEnds();
+    return FALSE;
   default: return FALSE;
   }
 }

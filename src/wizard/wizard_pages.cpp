@@ -58,9 +58,9 @@ int LoadLicenceTexts(HWND window) {
 void ShowControl(HWND window, int id, int visible) { ShowWindow(GetDlgItem(window, id), visible ? SW_SHOW : SW_HIDE); }
 
 void ShowWizardPage(HWND window, int page) {
-  ShowControl(window, IDC_ENGLISH, page == 2);
+  ShowControl(window, IDC_ENGLISH, page == PageLicence);
   static const int DrivePage[] = {IDC_DESKTOP_ICON, IDC_AUTOSTART, IDC_DRIVE_EDIT, IDC_PATH_LABEL, IDC_BROWSE};
-  if (page == 1) {
+  if (page == PageLanguage) {
     for (int id : DrivePage)
       ShowControl(window, id, 0);
     ShowControl(window, IDC_LICENCE_EDIT, 0);
@@ -68,25 +68,25 @@ void ShowWizardPage(HWND window, int page) {
     ShowControl(window, IDC_LANGUAGE_COMBO, 1);
   } else {
     for (int id : DrivePage)
-      ShowControl(window, id, page != 2);
+      ShowControl(window, id, page != PageLicence);
     ShowControl(window, IDC_LANGUAGE_LABEL, 0);
     ShowControl(window, IDC_LANGUAGE_COMBO, 0);
   }
-  if (page == 2 && !LicenceTextsLoaded && !LoadLicenceTexts(window))
+  if (page == PageLicence && !LicenceTextsLoaded && !LoadLicenceTexts(window))
     return;
   ShowControl(window, IDC_LICENCE_LIST, 0);
   ShowControl(window, IDC_LICENCE_EDIT, 0);
-  if (page == 2) {
+  if (page == PageLicence) {
     int english = SendDlgItemMessageA(window, IDC_ENGLISH, BM_GETCHECK, 0, 0) == BST_CHECKED;
     ShowControl(window, english ? IDC_LICENCE_EDIT : IDC_LICENCE_LIST, 1);
   }
-  if (WizardPage >= 0 && WizardPage < PageInstalling) {
-    ShowControl(window, IDC_BACK, page != 0);
-    EnableWindow(GetDlgItem(window, IDC_BACK), page != 0);
+  if (WizardPage >= PageDrive && WizardPage < PageInstalling) {
+    ShowControl(window, IDC_BACK, page != PageDrive);
+    EnableWindow(GetDlgItem(window, IDC_BACK), page != PageDrive);
   }
   NameOwnerDrawnButtons(window, page);
-  ShowControl(window, IDC_USB_HINT, page == 0);
-  ShowControl(window, IDC_FOLDER_SUFFIX, page == 0);
+  ShowControl(window, IDC_USB_HINT, page == PageDrive);
+  ShowControl(window, IDC_FOLDER_SUFFIX, page == PageDrive);
   InvalidateRect(window, nullptr, TRUE);
   UpdateWindow(window);
 }

@@ -10,13 +10,15 @@ each counted operation N and each fault, one install runs in-process under Wine 
 serve, RunInstall without the wizard's five seconds), each from the same drive:
   cases   fresh-per-file, fresh-batched: an empty drive; over-per-file, over-batched: over an earlier install in
           another language whose every file has other bytes and other read-only and hidden bits
-  faults  eio, enospc, eacces: that operation fails once; pulled: it and every operation after it fail with EIO
+  faults  eio, enospc, eacces: that operation fails once; pulled: it and every operation after it fail with EIO;
+          gone: the same with ENOENT, as Windows reports a device that has gone
 After each install:
   - success only with the whole tree: bytes, read-only and hidden bits, the language, no other name;
   - a failure with the drive as the install found it, every earlier file's bytes and bits included; pulled, each
     installed name holding an earlier or a new file whole (or nothing, its earlier file whole aside);
   - the message true: never "in use" or "folder in the way" (nothing holds a file), never the counterfeit message
-    (no byte is changed), a file named as left over only where it is left;
+    (no byte is changed), a file named as left over only where it is left and never on a drive that has gone,
+    "drive gone" only where it has;
   - then a clean install on the same medium succeeds, with nothing left over.
 --sample runs a few N: each kind of operation once across the cases (every case at least once), with the four faults
 in turn, after placing began where it comes there (so that the putting back runs); --part K/M runs every M-th N from
@@ -45,7 +47,7 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 FOLDER = "/Vellumine"
 CASES = ["fresh-per-file", "fresh-batched", "over-per-file", "over-batched"]
 FAULTS = {"eio": (errno.EIO, False), "enospc": (errno.ENOSPC, False), "eacces": (errno.EACCES, False),
-          "pulled": (errno.EIO, True)}
+          "pulled": (errno.EIO, True), "gone": (errno.ENOENT, True)}
 # How long the kernel keeps what it learnt of a file's attributes: a reset of the medium waits it out, since the
 # medium changes then behind the kernel's back (every attribute asked anew makes an install more than twice as long).
 # Names are asked anew each time: the medium removes a name whose deletion was pending at its last close, also behind
@@ -53,7 +55,8 @@ FAULTS = {"eio": (errno.EIO, False), "enospc": (errno.ENOSPC, False), "eacces": 
 # file there.
 Cached = 0.2
 RESULTS = {"0": "failed", "1": "success", "2": "unverified", "3": "in use", "4": "folder in the way",
-           "5": "left over", "folder": "folder not made"}
+           "5": "left over", "6": "no room", "7": "damaged", "8": "write-protected", "9": "drive gone",
+           "folder": "folder not made"}
 
 
 def flags():
@@ -182,7 +185,7 @@ class Sweep:
             if now != want:
                 return "success without the whole tree: %s" % difference(now, want)
             return None
-        if result not in ("0", "5", "folder"):
+        if result not in (("0", "9", "folder") if pulled else ("0", "5", "folder")):
             return "the message says %s" % RESULTS.get(result, result)
         if result == "5" and not self.medium.nodes.get(named_path(named)):
             return "names %s as left over, which is not there" % named

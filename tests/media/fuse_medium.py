@@ -13,8 +13,8 @@ and none is served from the kernel's cache. It can lie on purpose, as real stick
     --read-rate BYTES   ...and reads one second per BYTES read
     --fsync-delay SECS  ...and each fsync takes SECS
     --pull-after BYTES  a stick pulled out: once BYTES have been written in all, every read, write, open, create,
-                        rename and fsync fails with EIO; removing a folder (a test clearing the last install), or
-                        trying to, puts the stick back
+                        rename, fsync and look at its room fails with EIO; removing a folder (a test clearing the
+                        last install), or trying to, puts the stick back
     --owner UID         owner of the root folder (the unprivileged user Wine runs as)
     --cache-rate BYTES  a write-caching stick ("Better performance"): writes return at once, and a flush takes one
                         second per BYTES that it writes: the file's since its last flush, or everything, for the root
@@ -135,12 +135,13 @@ class Medium(Operations):
 
     # -- helpers
     def alive(self):
-        if self.args.pull_after is not None and self.written >= self.args.pull_after or self.pulled():
+        if self.args.pull_after is not None and self.written >= self.args.pull_after:
             raise FuseOSError(errno.EIO)  # pulled out
+        self.lookable()
 
     def lookable(self):
         if self.pulled():
-            raise FuseOSError(errno.EIO)  # a stick pulled out answers nothing
+            raise FuseOSError(self.fault[1])  # a stick pulled out answers nothing, or that nothing is there
 
     def free(self, path):
         """Refuses a rename onto a name whose file is open or whose deletion is pending, as Windows' FAT driver does."""
@@ -212,6 +213,7 @@ class Medium(Operations):
 
     def statfs(self, path):
         with self.mutex:
+            self.alive()  # a stick pulled out has no room to tell
             total = self.total()
             free = total - self.used() if self.args.keep is None else total - len(self.nodes)
             return {"f_bsize": self.args.cluster, "f_frsize": self.args.cluster, "f_blocks": total,

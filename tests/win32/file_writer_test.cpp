@@ -55,22 +55,22 @@ TEST(FileWriter, EachStepLeavesTheFolderAsPromised) {
     const char *folder; // a folder of the user's, with a file in it, under this name, or null
     int failing;        // the rename that is refused, counted from PutInPlace; 0: none
     Then then;          // what comes after
-    int placed;         // PutInPlace's outcome
+    int placed;         // whether PutInPlace put it in place
     const char *now;    // what the name holds afterwards ("old", "new", or absent), with bits
     DWORD bits;
     const char *aside; // the set-aside file's name, holding "old" with the earlier file's bits
   } cases[] = {
-      {~0u, nullptr, 0, Nothing, StepDone, "new", H, nullptr},                  // a new file with the bits asked
-      {RO | H | SA, nullptr, 0, RemoveAside, StepDone, "new", H | SA, nullptr}, // the earlier file's other bits kept
-      {RO | H, nullptr, 0, Nothing, StepDone, "new", H, "f.vel-old"},           // the earlier file kept aside
-      {RO | H, nullptr, 0, PutBackAfter, StepDone, "old", RO | H, nullptr},     // and put back as it was
-      {~0u, nullptr, 0, PutBackAfter, StepDone, nullptr, 0, nullptr},           // a new one put back is gone
-      {RO | H, nullptr, 1, Nothing, StepFailed, "old", RO | H, nullptr},        // the set-aside refused
-      {RO | H, nullptr, 2, Nothing, StepFailed, "old", RO | H, nullptr},        // the new one refused: the earlier back
-      {RO | H, nullptr, 0, Settle, StepDone, "new", H, nullptr},                // a power cut after: the aside goes
-      {RO | H, "f.vel-old", 0, Nothing, StepDone, "new", H, "f.vel-old2"},      // the user's folder left alone
-      {RO | H, "f.vel-old", 0, Settle, StepDone, "new", H, nullptr},            // also when settling
-      {RO | H, "f.vel~", 0, RemoveAside, StepDone, "new", H, nullptr},          // a folder where the temporary goes
+      {~0u, nullptr, 0, Nothing, 1, "new", H, nullptr},                  // a new file with the bits asked
+      {RO | H | SA, nullptr, 0, RemoveAside, 1, "new", H | SA, nullptr}, // the earlier file's other bits kept
+      {RO | H, nullptr, 0, Nothing, 1, "new", H, "f.vel-old"},           // the earlier file kept aside
+      {RO | H, nullptr, 0, PutBackAfter, 1, "old", RO | H, nullptr},     // and put back as it was
+      {~0u, nullptr, 0, PutBackAfter, 1, nullptr, 0, nullptr},           // a new one put back is gone
+      {RO | H, nullptr, 1, Nothing, 0, "old", RO | H, nullptr},          // the set-aside refused
+      {RO | H, nullptr, 2, Nothing, 0, "old", RO | H, nullptr},          // the new one refused: the earlier back
+      {RO | H, nullptr, 0, Settle, 1, "new", H, nullptr},                // a power cut after: the aside goes
+      {RO | H, "f.vel-old", 0, Nothing, 1, "new", H, "f.vel-old2"},      // the user's folder left alone
+      {RO | H, "f.vel-old", 0, Settle, 1, "new", H, nullptr},            // also when settling
+      {RO | H, "f.vel~", 0, RemoveAside, 1, "new", H, nullptr},          // a folder where the temporary goes
   };
   int i = 0;
   for (const Case &c : cases) {
@@ -95,19 +95,19 @@ TEST(FileWriter, EachStepLeavesTheFolderAsPromised) {
     FileNames names;
     unsigned long long found = 0;
     ASSERT_EQ(NameFiles(path.c_str(), &names, &found, 1), nullptr) << i;
-    ASSERT_EQ(WriteBeside(names, "new", 3, H, 1), 1) << i;
+    ASSERT_EQ(WriteBeside(&names, "new", 3, H, 1).error, 0u) << i;
     DWORD earlier = 0;
     Renames = 0;
     Failing = c.failing;
     FileMove = CountedMove;
-    EXPECT_EQ(PutInPlace(names, 1, &earlier), c.placed) << i;
+    EXPECT_EQ(!PutInPlace(&names, 1, &earlier).error, c.placed) << i;
     FileMove = MoveFileExA;
     if (c.then == RemoveAside)
-      EXPECT_TRUE(RemoveSetAside(names)) << i;
+      EXPECT_EQ(RemoveSetAside(names), 0u) << i;
     if (c.then == PutBackAfter)
-      EXPECT_EQ(PutBack(names, earlier), StepDone) << i;
+      EXPECT_EQ(PutBack(names, earlier).error, 0u) << i;
     if (c.then == Settle)
-      EXPECT_EQ(SettleEarlier(names), StepDone) << i;
+      EXPECT_EQ(SettleEarlier(&names).error, 0u) << i;
     std::map<std::string, std::pair<std::string, unsigned long>> expected;
     if (c.now)
       expected["f"] = {c.now, c.bits};
@@ -125,8 +125,16 @@ TEST(FileWriter, EachStepLeavesTheFolderAsPromised) {
   unsigned long long found = 0;
   ASSERT_EQ(NameFiles(path.c_str(), &names, &found, 1), nullptr);
   EXPECT_EQ(found, 3u);
-  EXPECT_EQ(SettleEarlier(names), StepDone);
+  EXPECT_EQ(SettleEarlier(&names).error, 0u);
   EXPECT_TRUE(Seen(dir) == (std::map<std::string, std::pair<std::string, unsigned long>>{{"f", {"old", RO | H}}}));
+  // Put back, an earlier file keeps its own spelling of the name.
+  ASSERT_TRUE(WriteWholeFile(dir + "\\CEDICT.U8", Text("old")));
+  ASSERT_EQ(NameFiles((dir + "\\cedict.u8").c_str(), &names, &found, 0), nullptr);
+  ASSERT_EQ(WriteBeside(&names, "new", 3, 0, 1).error, 0u);
+  DWORD earlier = 0;
+  ASSERT_EQ(PutInPlace(&names, 1, &earlier).error, 0u);
+  EXPECT_EQ(PutBack(names, earlier).error, 0u);
+  EXPECT_EQ(FilesIn(dir, "*.U8"), std::vector<std::string>{"CEDICT.U8"});
   CreateDirectoryA((dir + "\\d").c_str(), nullptr); // or the last run's
   EXPECT_EQ(std::string(NameFiles((dir + "\\d").c_str(), &names, &found, 1)), dir + "\\d");
 }
@@ -140,15 +148,15 @@ TEST(FileWriter, EachAttributeCombinationAndNoFolder) {
     unsigned long long found = 0;
     DWORD earlier = 0;
     ASSERT_EQ(NameFiles(path.c_str(), &names, &found, 0), nullptr);
-    ASSERT_EQ(WriteBeside(names, name.data(), static_cast<unsigned long>(name.size()), bits, 0), 1);
-    ASSERT_EQ(PutInPlace(names, 0, &earlier), StepDone);
+    ASSERT_EQ(WriteBeside(&names, name.data(), static_cast<unsigned long>(name.size()), bits, 0).error, 0u);
+    ASSERT_EQ(PutInPlace(&names, 0, &earlier).error, 0u);
     EXPECT_EQ(GetFileAttributesA(path.c_str()) & (RO | H), bits) << name;
     EXPECT_EQ(ReadWholeFile(path), Text(name.c_str()));
   }
   FileNames names;
   unsigned long long found = 0;
   NameFiles("E:\\missing-folder\\x.bin", &names, &found, 0);
-  EXPECT_EQ(WriteBeside(names, "abc", 3, 0, 1), 0);
+  EXPECT_NE(WriteBeside(&names, "abc", 3, 0, 1).error, 0u);
   EXPECT_EQ(GetFileAttributesA("E:\\missing-folder"), INVALID_FILE_ATTRIBUTES) << "no folder is made";
 }
 
@@ -165,7 +173,7 @@ TEST(FileWriter, FullMediumKeepsTheEarlierFile) {
   FileNames names;
   unsigned long long found = 0;
   NameFiles(earlier.c_str(), &names, &found, 0);
-  EXPECT_EQ(WriteBeside(names, big.data(), static_cast<unsigned long>(big.size()), RO | H, 1), 0);
+  EXPECT_NE(WriteBeside(&names, big.data(), static_cast<unsigned long>(big.size()), RO | H, 1).error, 0u);
   EXPECT_EQ(ReadWholeFile(earlier), Bytes(8000, 'e'));
   EXPECT_EQ(GetFileAttributesA(earlier.c_str()) & (RO | H), RO | H);
   EXPECT_TRUE(FilesIn(dir, "*.vel~").empty());

@@ -153,6 +153,16 @@ TEST_F(MessageDialog, LaysItselfOutForEachButtonSet) {
   ASSERT_LT(snprintf(WayEnglish, sizeof WayEnglish, FolderInTheWayEnglishFormat, own), 128);
   ASSERT_LT(snprintf(LeftChinese, sizeof LeftChinese, LeftOverChineseFormat, own), 80);
   ASSERT_LT(snprintf(LeftEnglish, sizeof LeftEnglish, LeftOverEnglishFormat, own), 128);
+  // The room at its widest figures (a maker's payload of tens of MB), the drive's messages with their letter.
+  char RoomChinese[80], RoomEnglish[128], LockedChinese[80], LockedEnglish[128], GoneChinese[80], GoneEnglish[128];
+  ASSERT_LT(snprintf(RoomChinese, sizeof RoomChinese, NoRoomChineseFormat, 'F', 44, 9, 12, 3), 80);
+  ASSERT_LT(snprintf(RoomEnglish, sizeof RoomEnglish, NoRoomEnglishFormat, 'F', 44, 9, 12, 3), 128);
+  snprintf(RoomChinese, sizeof RoomChinese, NoRoomChineseFormat, 'F', 4, 7, 1, 2); // as this build's payload
+  snprintf(RoomEnglish, sizeof RoomEnglish, NoRoomEnglishFormat, 'F', 4, 7, 1, 2);
+  ASSERT_LT(snprintf(LockedChinese, sizeof LockedChinese, WriteProtectedChineseFormat, 'G'), 80);
+  ASSERT_LT(snprintf(LockedEnglish, sizeof LockedEnglish, WriteProtectedEnglishFormat, 'G'), 128);
+  ASSERT_LT(snprintf(GoneChinese, sizeof GoneChinese, DriveGoneChineseFormat, 'E'), 80);
+  ASSERT_LT(snprintf(GoneEnglish, sizeof GoneEnglish, DriveGoneEnglishFormat, 'E'), 128);
   struct Case {
     const char *chinese, *english;
     int buttons;
@@ -167,6 +177,10 @@ TEST_F(MessageDialog, LaysItselfOutForEachButtonSet) {
       {InUseChinese, InUseEnglish, 0, nullptr},
       {WayChinese, WayEnglish, 0, nullptr},
       {LeftChinese, LeftEnglish, 0, nullptr},
+      {RoomChinese, RoomEnglish, 0, "message_no_room"},
+      {DamagedChinese, DamagedEnglish, 0, "message_damaged"},
+      {LockedChinese, LockedEnglish, 0, "message_write_protected"},
+      {GoneChinese, GoneEnglish, 0, "message_drive_gone"},
   };
   for (const Case &c : cases) {
     int result = Show(c.chinese, c.english, c.buttons, [&](HWND dialog) {

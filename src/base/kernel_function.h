@@ -1,5 +1,5 @@
-#ifndef VELLUMINE_INSTALL_KERNEL_FUNCTION_H
-#define VELLUMINE_INSTALL_KERNEL_FUNCTION_H
+#ifndef VELLUMINE_BASE_KERNEL_FUNCTION_H
+#define VELLUMINE_BASE_KERNEL_FUNCTION_H
 
 // A function of a system DLL (kernel32 unless named) that older Windows lacks, looked up at run time; null where the
 // system has none.

@@ -2,8 +2,6 @@
 // interrupted install left beside it. Runs on the install's worker thread.
 #include "install/file_writer.h"
 
-#include <string.h>
-
 #include "base/bounded_format.h"
 #include "base/kernel_function.h"
 #include "install/hold_retry.h"
@@ -42,22 +40,6 @@ DWORD Look(const char *path, unsigned long long *size) {
   if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
     return INVALID_FILE_ATTRIBUTES;
   *size = static_cast<unsigned long long>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
-  return data.dwFileAttributes;
-}
-
-// The attribute word of the file or folder at path, with the path as the drive spells its name into spelled
-// (MAX_PATH bytes); INVALID_FILE_ATTRIBUTES where nothing has the name. One look, as GetFileAttributesA's.
-DWORD Spelling(const char *path, char *spelled) {
-  WIN32_FIND_DATAA data;
-  HANDLE search = FindFirstFileA(path, &data);
-  if (search == INVALID_HANDLE_VALUE)
-    return INVALID_FILE_ATTRIBUTES;
-  FindClose(search);
-  lstrcpynA(spelled, path, MAX_PATH);
-  char *name = strrchr(spelled, '\\');
-  name = name ? name + 1 : spelled;
-  if (lstrlenA(data.cFileName) == lstrlenA(name)) // the same name, but for its letters' case
-    lstrcpyA(name, data.cFileName);
   return data.dwFileAttributes;
 }
 
@@ -150,6 +132,7 @@ const char *NameFiles(const char *path, FileNames *names, unsigned long long *fo
   DWORD attributes = Look(path, &size);
   if (IsFolder(attributes) || BoundedFormat(names->path, MAX_PATH, "%s", path) >= MAX_PATH)
     return path;
+  lstrcpyA(names->spelled, path);
   *found += attributes == INVALID_FILE_ATTRIBUTES ? 0 : size;
   if (!OwnName(path, TemporarySuffix, names->temporary, found))
     return names->temporary;
@@ -183,7 +166,7 @@ FileStep WriteBeside(FileNames *names, const void *data, unsigned long length, u
 }
 
 FileStep PutInPlace(FileNames *names, int writeThrough, DWORD *earlier) {
-  DWORD through = writeThrough ? MOVEFILE_WRITE_THROUGH : 0, found = Spelling(names->path, names->spelled);
+  DWORD through = writeThrough ? MOVEFILE_WRITE_THROUGH : 0, found = GetFileAttributesA(names->path);
   *earlier = INVALID_FILE_ATTRIBUTES;
   FileStep step = {IsFolder(found) ? static_cast<DWORD>(ERROR_DIRECTORY) : ERROR_SUCCESS, names->path};
   // A program may run the earlier file: Windows renames it, but would neither replace nor remove it.

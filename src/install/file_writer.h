@@ -19,8 +19,8 @@ enum { InstallBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN };
 #define TemporarySuffix ".vel~"
 #define SetAsideSuffix ".vel-old"
 enum { NameChoices = 9 };
-// spelled is the earlier file's path as the drive spells it, once PutInPlace has set it aside: putting back gives
-// it its own name again ("CEDICT_TS.U8" stays so, not the manifest's "cedict_ts.u8").
+// spelled is the earlier file's path as the drive spells it (path, unless the pre-flight's look at the folder found
+// another spelling): putting back gives it its own name again ("CEDICT_TS.U8" stays so, not "cedict_ts.u8").
 struct FileNames {
   char path[MAX_PATH], temporary[MAX_PATH], aside[MAX_PATH], spelled[MAX_PATH];
 };

@@ -62,6 +62,24 @@ unsigned long long ClusterSize(const char *root, DWORD *error) {
   return probed > cluster ? probed : cluster;
 }
 
+// The spelling of each earlier file in the install folder, where the drive spells it otherwise than the manifest
+// does: one look at the folder, where a look beside each row would cost a lookup a row.
+void SpellEarlierFiles(InstallRun *run) {
+  char pattern[MAX_PATH];
+  BoundedFormat(pattern, sizeof pattern, "%s\\*", InstallDir);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern, &found);
+  for (int more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+    for (int i = 0; i < ManifestRowCount; ++i) {
+      const ManifestRow &row = Manifest[i];
+      if (row.where == InFolder && StoreCarries(row.id) && !lstrcmpiA(row.destination, found.cFileName) &&
+          lstrcmpA(row.destination, found.cFileName))
+        BoundedFormat(run->names[i].spelled, MAX_PATH, "%s\\%s", InstallDir, found.cFileName);
+    }
+  if (search != INVALID_HANDLE_VALUE)
+    FindClose(search);
+}
+
 } // namespace
 
 InstallResult CheckBeforeInstall(InstallRun *run) {
@@ -101,6 +119,7 @@ InstallResult CheckBeforeInstall(InstallRun *run) {
     ++rows;
   }
 
+  SpellEarlierFiles(run);
   // Sizes round up to the volume's own clusters. A locked stick already refuses the probe.
   ULARGE_INTEGER available;
   DWORD error = ERROR_SUCCESS;

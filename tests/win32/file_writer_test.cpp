@@ -127,14 +127,6 @@ TEST(FileWriter, EachStepLeavesTheFolderAsPromised) {
   EXPECT_EQ(found, 3u);
   EXPECT_EQ(SettleEarlier(&names).error, 0u);
   EXPECT_TRUE(Seen(dir) == (std::map<std::string, std::pair<std::string, unsigned long>>{{"f", {"old", RO | H}}}));
-  // Put back, an earlier file keeps its own spelling of the name.
-  ASSERT_TRUE(WriteWholeFile(dir + "\\CEDICT.U8", Text("old")));
-  ASSERT_EQ(NameFiles((dir + "\\cedict.u8").c_str(), &names, &found, 0), nullptr);
-  ASSERT_EQ(WriteBeside(&names, "new", 3, 0, 1).error, 0u);
-  DWORD earlier = 0;
-  ASSERT_EQ(PutInPlace(&names, 1, &earlier).error, 0u);
-  EXPECT_EQ(PutBack(names, earlier).error, 0u);
-  EXPECT_EQ(FilesIn(dir, "*.U8"), std::vector<std::string>{"CEDICT.U8"});
   CreateDirectoryA((dir + "\\d").c_str(), nullptr); // or the last run's
   EXPECT_EQ(std::string(NameFiles((dir + "\\d").c_str(), &names, &found, 1)), dir + "\\d");
 }

@@ -5,6 +5,8 @@
 # screenshot of every page under build/screenshots/.
 # On a host that refuses 32-bit programs (scripts/host-kind.sh) Wine's 32-bit side runs under qemu-user; only where
 # that is turned off (VELLUMINE_NO_EMULATION=1) or cannot be set up does the same sources' 64-bit build run instead.
+# It builds only the installer and the walkthrough driver, and shows the build's output where it fails, or with -v.
+# Usage: scripts/run.sh [-v]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -17,8 +19,17 @@ case $VELLUMINE_WIN32_WAY in
     "$VELLUMINE_NO_32BIT_WHY" ;;
   none) arch=win64; echo "Running the 64-bit build of VellumineSetup.exe: $VELLUMINE_NO_32BIT_WHY" ;;
 esac
-cmake --preset $arch >/dev/null
-cmake --build --preset $arch
+verbose=0
+[ "${1:-}" = -v ] && verbose=1
+build_log=build/run-build.log
+mkdir -p build
+echo "Building VellumineSetup.exe and the walkthrough driver ($arch)"
+if ! { cmake --preset $arch && cmake --build --preset $arch --target VellumineSetup e2e_walkthrough; } >"$build_log" 2>&1; then
+  cat "$build_log"
+  echo "The build failed (its output above, also in $build_log)"
+  exit 1
+fi
+[ $verbose = 0 ] || cat "$build_log"
 
 interactive=0
 if [ -n "${DISPLAY:-}" ] && xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then interactive=1; fi

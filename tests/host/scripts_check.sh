@@ -3,7 +3,8 @@
 # whatever the probe finds, and there the shipped exe runs emulated unless VELLUMINE_NO_EMULATION=1 turns that off;
 # the probe's answer comes with a one-line reason when it is no; the benchmark names its like-for-like pairing,
 # never an emulated one; the test command prints its summary and fails after a failing tier; VELLUMINE_USB outside
-# the checkout is refused; the emulation's copies of Wine's loaders follow the installed ones. Nothing is installed:
+# the checkout is refused; the emulation's copies of Wine's loaders follow the installed ones; every relative link and
+# image of every Markdown page leads to a file. Nothing is installed:
 # the test command runs with its package step skipped.
 #   scripts_check.sh [noexec]     noexec: only that a build/ on a noexec file system is named as such, on a noexec
 #                                 tmpfs (skipped, exit 77, where mount is not allowed)
@@ -89,4 +90,15 @@ if [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wine64 ]; then
   expect "the loader copies follow Wine" "0" "$?"
   rm -rf "$emul"
 fi
+# Links that hold: each relative target of a Markdown link or image, anchors and titles cut off.
+links=0
+while IFS=: read -r page target; do
+  target=${target%%#*}
+  target=${target%% *}
+  [ -n "$target" ] || continue
+  links=$((links + 1))
+  [ -e "$root/$(dirname "$page")/$target" ] || expect "the link in $page" "a file" "$target"
+done < <(cd "$root" && git ls-files '*.md' | xargs grep -o '\]([^)]*)' | sed 's/\](\(.*\))$/\1/' |
+  grep -v -E '^[^:]*:(https?|mailto):' || true)
+expect "the Markdown pages' links were read" 1 "$((links > 20))"
 closing

@@ -42,7 +42,8 @@ gtest_discover_tests(host_tests)
 # The packer refuses a maker's folder that would ship a stand-in, an entry too big for the installer, or a bad read.
 add_executable(packer tools/packer.cpp tools/pack_stream.cpp tools/file_io.cpp src/install/manifest.cpp src/base/bounded_format.cpp)
 target_include_directories(packer PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tools ${VELLUMINE_SRC})
-target_link_libraries(packer PRIVATE ZLIB::ZLIB)
+find_package(Threads REQUIRED)
+target_link_libraries(packer PRIVATE ZLIB::ZLIB Threads::Threads)
 vellumine_use_zopfli(packer)
 add_test(NAME packer_refuses_what_would_ship_wrong
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/host/packer_checks.sh $<TARGET_FILE:packer>)

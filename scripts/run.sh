@@ -23,19 +23,22 @@ verbose=0
 [ "${1:-}" = -v ] && verbose=1
 build_log=build/run-build.log
 mkdir -p build
+# The build runs while the Wine prefix starts (its first boot takes about 20 s).
 echo "Building VellumineSetup.exe and the walkthrough driver ($arch)"
-if ! { cmake --preset $arch && cmake --build --preset $arch --target VellumineSetup e2e_walkthrough; } >"$build_log" 2>&1; then
+{ cmake --preset $arch && cmake --build --preset $arch --target VellumineSetup e2e_walkthrough; } >"$build_log" 2>&1 &
+building=$!
+
+interactive=0
+if [ -n "${DISPLAY:-}" ] && xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then interactive=1; fi
+source scripts/wine-env.sh
+trap 'kill $building 2>/dev/null || true; wine_env_stop' EXIT
+wine_env_start $arch
+if ! wait $building; then
   cat "$build_log"
   echo "The build failed (its output above, also in $build_log)"
   exit 1
 fi
 [ $verbose = 0 ] || cat "$build_log"
-
-interactive=0
-if [ -n "${DISPLAY:-}" ] && xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then interactive=1; fi
-source scripts/wine-env.sh
-trap wine_env_stop EXIT
-wine_env_start $arch
 
 if [ $interactive = 1 ]; then
   echo "Running VellumineSetup.exe on $DISPLAY; drive E: is $VELLUMINE_USB"

@@ -58,11 +58,15 @@ InstallResult WriteRow(InstallRun *run, int row) {
 }
 
 // Batched: puts every carried row's temporary file in place, not written through (on Windows a written-through
-// rename is a flush of its own), up to the first failure.
+// rename is a flush of its own), up to the first failure. Then the other temporary files go at once, so that a look
+// at one (a scanner's) has the whole putting back to end before the last look at what is left.
 InstallResult PlaceAll(InstallRun *run) {
-  for (int row = 0; row < ManifestRowCount; ++row)
-    if (StoreCarries(Manifest[row].id) && PlaceRow(run, row) != InstallSucceeded)
-      break;
+  int row = 0;
+  while (row < ManifestRowCount && (!StoreCarries(Manifest[row].id) || PlaceRow(run, row) == InstallSucceeded))
+    ++row;
+  while (++row < ManifestRowCount)
+    if (StoreCarries(Manifest[row].id))
+      RemoveTemporary(run->names[row]);
   return run->outcome.result;
 }
 

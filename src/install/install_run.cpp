@@ -21,8 +21,8 @@ InstallResult FailStep(InstallRun *run, FileStep step) {
   case ERROR_SHARING_VIOLATION: return Fail(run, InstallHeld, step.path);
   case ERROR_DIRECTORY: return Fail(run, InstallInTheWay, step.path);
   case ERROR_WRITE_PROTECT: return Fail(run, InstallWriteProtected);
-  case ERROR_NOT_READY:
-  case ERROR_DEVICE_NOT_CONNECTED: return Fail(run, InstallDriveGone);
+  case ERROR_NOT_READY: // as Wine reports a stick's one-time read or write error, too: gone only where it is
+  case ERROR_DEVICE_NOT_CONNECTED: return Fail(run, DriveAnswers(InstallDir) ? InstallFailed : InstallDriveGone);
   default: return Fail(run, InstallFailed);
   }
 }

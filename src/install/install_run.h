@@ -68,7 +68,7 @@ InstallResult Fail(InstallRun *run, InstallResult result, const char *named = nu
 
 // The run fails with what a file step's error means: a sharing violation is a program's hold on the step's file, a
 // folder where a file goes is in the way, a locked medium is write-protected, a drive not ready or disconnected is
-// gone; any other error is a failure.
+// gone where it no longer answers; any other error is a failure.
 InstallResult FailStep(InstallRun *run, FileStep step);
 
 // After a failure has been put back: the drive went away where it no longer answers; a file of this install's own

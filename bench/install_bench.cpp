@@ -19,6 +19,11 @@
 //                                  and the drive's root folder flushed at the end
 //   install_bench preflight DIR    the checks before the first file alone (every entry's CRC-32, the room)
 //   install_bench empty            nothing: the empty-process time of this program
+//   install_bench resident         reads every byte of the store once and nothing else: the program with its own
+//                                  store in memory, the baseline of the install's own memory (Wine reads an image
+//                                  section whose file offset is not page-aligned into memory at load, and maps one
+//                                  that is: the store then counts only once read, and which it is moves with every
+//                                  change of the code before it)
 //   install_bench serve            installs on request, for tests/media/fault_sweep.py: reads lines "DIR LANGUAGE WAY"
 //                                  (WAY "per-file" or "batched"), makes DIR where it is missing as the wizard does,
 //                                  runs RunInstall and answers "result R made M named PATH"; R is "folder" where DIR
@@ -262,11 +267,22 @@ int main(int argc, char **argv) {
   }
   if (argc >= 2 && !strcmp(argv[1], "serve"))
     return Serve();
+  if (argc >= 2 && !strcmp(argv[1], "resident")) {
+    unsigned long sum = 0;
+    for (const ManifestRow &row : Manifest) {
+      unsigned long size = 0;
+      const unsigned char *bytes = PayloadEntry(row.id, &size);
+      for (unsigned long i = 0; bytes && i < size; i += 512)
+        sum += bytes[i];
+    }
+    printf("resident %lu peak_working_set %lu\n", sum, static_cast<unsigned long>(PeakWorkingSet()));
+    return 0;
+  }
   if (argc >= 2 && !strcmp(argv[1], "empty")) {
     printf("empty 0 ms peak_working_set %lu\n", static_cast<unsigned long>(PeakWorkingSet()));
     return 0;
   }
   fprintf(stderr, "usage: install_bench ours DIR [LANGUAGE [WAY]] | inflate | copy SRC DIR | readback DIR | flush DIR "
-                  "| limit DIR | limit-safe DIR | preflight DIR | empty | serve\n");
+                  "| limit DIR | limit-safe DIR | preflight DIR | empty | resident | serve\n");
   return 2;
 }

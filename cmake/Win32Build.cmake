@@ -67,6 +67,7 @@ add_library(vwin STATIC
   src/ui/message_dialog.cpp
   src/ui/gbk_text.cpp
   src/install/file_writer.cpp
+  src/install/folder_names.cpp
   src/install/in_the_way.cpp
   src/install/hold_retry.cpp
   src/install/install_rows.cpp

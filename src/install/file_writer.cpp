@@ -34,10 +34,11 @@ FileStep Move(const char *from, const char *to, DWORD flags) {
   return {ERROR_SUCCESS, from};
 }
 
-// The attribute word of the file at path and its size; INVALID_FILE_ATTRIBUTES where nothing has the name.
-DWORD Look(const char *path, unsigned long long *size) {
+// The attribute word of the file at path and its size; INVALID_FILE_ATTRIBUTES where nothing has the name, or
+// where the look is not to be made (look 0: the folder holds no names).
+DWORD Look(const char *path, unsigned long long *size, int look) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+  if (!look || !GetFileAttributesExA(path, GetFileExInfoStandard, &data))
     return INVALID_FILE_ATTRIBUTES;
   *size = static_cast<unsigned long long>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
   return data.dwFileAttributes;
@@ -53,12 +54,12 @@ int ChoiceName(const char *path, const char *suffix, int choice, char *name) {
   return BoundedFormat(name, MAX_PATH, "%s%s%s", path, suffix, number) < MAX_PATH;
 }
 
-// The first choice of path + suffix that is no folder, into name; adds the size of a file found under it to *found.
-// 0 when none fits or every choice is a folder.
-int OwnName(const char *path, const char *suffix, char *name, unsigned long long *found) {
+// The first choice of path + suffix that is no folder (the first, where there is no look), into name; adds the size
+// of a file found under it to *found. 0 when none fits or every choice is a folder.
+int OwnName(const char *path, const char *suffix, char *name, unsigned long long *found, int look) {
   for (int choice = 0; choice < NameChoices && ChoiceName(path, suffix, choice, name); ++choice) {
     unsigned long long size = 0;
-    DWORD attributes = Look(name, &size);
+    DWORD attributes = Look(name, &size, look);
     if (!IsFolder(attributes)) {
       *found += attributes == INVALID_FILE_ATTRIBUTES ? 0 : size;
       return 1;
@@ -85,6 +86,16 @@ void SetThrough(HANDLE file, const char *path, DWORD attributes) {
     SetAttributes(path, attributes);
 }
 
+// The open file's attribute word, or INVALID_FILE_ATTRIBUTES: through the handle where the system has
+// GetFileInformationByHandleEx (Vista and later), elsewhere by name. GetFileInformationByHandle would ask the volume
+// for its serial number too: under Wine a round trip of its own, half a millisecond a file.
+DWORD HandleAttributes(HANDLE file, const char *path) {
+  FILE_BASIC_INFO basic;
+  if (!GetFileInformation)
+    return GetFileAttributesA(path);
+  return GetFileInformation(file, FileBasicInfo, &basic, sizeof basic) ? basic.FileAttributes : INVALID_FILE_ATTRIBUTES;
+}
+
 // Sees that the open file, which has its other bits from creation, has its read-only and hidden bits too before its
 // flush, so that the flush takes the directory entry to the medium with the data and nothing of the entry changes
 // afterwards. Read-only comes now (creation cannot give it to a file still to be written); a bit that creation did not
@@ -97,8 +108,8 @@ int Mark(HANDLE file, const char *path, DWORD attributes) {
       SetThrough(file, path, attributes & ~ReadOnly);
     if (attempt || (attributes & ReadOnly))
       SetThrough(file, path, attributes);
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(file, &info) && !((info.dwFileAttributes ^ attributes) & InstallBits))
+    DWORD now = HandleAttributes(file, path);
+    if (now != INVALID_FILE_ATTRIBUTES && !((now ^ attributes) & InstallBits))
       return 1;
   }
   return 0;
@@ -125,24 +136,25 @@ DWORD Fill(HANDLE file, const char *path, const void *data, unsigned long length
 } // namespace
 
 SetFileInformationFn SetFileInformation = KernelFunction<SetFileInformationFn>("SetFileInformationByHandle");
+FileInformationFn GetFileInformation = KernelFunction<FileInformationFn>("GetFileInformationByHandleEx");
 MoveFileFn FileMove = MoveFileExA;
 
-const char *NameFiles(const char *path, FileNames *names, unsigned long long *found, int asideToo) {
+const char *NameFiles(const char *path, FileNames *names, unsigned long long *found, int looks) {
   unsigned long long size = 0;
-  DWORD attributes = Look(path, &size);
+  DWORD attributes = Look(path, &size, looks != LookAtNothing);
   if (IsFolder(attributes) || BoundedFormat(names->path, MAX_PATH, "%s", path) >= MAX_PATH)
     return path;
-  lstrcpyA(names->spelled, path);
+  if (!names->spelled[0])
+    lstrcpyA(names->spelled, path);
+  names->found = attributes;
   *found += attributes == INVALID_FILE_ATTRIBUTES ? 0 : size;
-  if (!OwnName(path, TemporarySuffix, names->temporary, found))
+  if (!OwnName(path, TemporarySuffix, names->temporary, found, looks != LookAtNothing))
     return names->temporary;
-  if (!asideToo)
-    return ChoiceName(path, SetAsideSuffix, 0, names->aside) ? nullptr : path;
-  return OwnName(path, SetAsideSuffix, names->aside, found) ? nullptr : names->aside;
+  return OwnName(path, SetAsideSuffix, names->aside, found, looks == LookAtSetAside) ? nullptr : names->aside;
 }
 
 FileStep WriteBeside(FileNames *names, const void *data, unsigned long length, unsigned long attributes, int flush) {
-  DWORD old = GetFileAttributesA(names->path);
+  DWORD old = names->found;
   DWORD kept = old == INVALID_FILE_ATTRIBUTES ? 0 : old & SettableBits & ~static_cast<DWORD>(InstallBits);
   DWORD final = kept | (attributes & InstallBits), created = final & ~ReadOnly;
   HANDLE file = CreateTemporary(names->temporary, created);
@@ -166,12 +178,26 @@ FileStep WriteBeside(FileNames *names, const void *data, unsigned long length, u
 }
 
 FileStep PutInPlace(FileNames *names, int writeThrough, DWORD *earlier) {
-  DWORD through = writeThrough ? MOVEFILE_WRITE_THROUGH : 0, found = GetFileAttributesA(names->path);
+  DWORD through = writeThrough ? MOVEFILE_WRITE_THROUGH : 0, found = names->found;
   *earlier = INVALID_FILE_ATTRIBUTES;
-  FileStep step = {IsFolder(found) ? static_cast<DWORD>(ERROR_DIRECTORY) : ERROR_SUCCESS, names->path};
-  // A program may run the earlier file: Windows renames it, but would neither replace nor remove it.
-  if (!step.error && found != INVALID_FILE_ATTRIBUTES && !(step = Move(names->path, names->aside, through)).error)
-    *earlier = found;
+  FileStep step = {ERROR_SUCCESS, names->path};
+  // Where the look found nothing, the rename onto the free name says whether it still is; only a name taken since
+  // is looked at again.
+  if (found == INVALID_FILE_ATTRIBUTES) {
+    if (!(step = Move(names->temporary, names->path, through)).error)
+      return step;
+    found = GetFileAttributesA(names->path);
+  }
+  if (IsFolder(found)) {
+    step = {ERROR_DIRECTORY, names->path};
+  } else if (found != INVALID_FILE_ATTRIBUTES) {
+    // A program may run the earlier file: Windows renames it, but would neither replace nor remove it. One gone
+    // since the look leaves the name free.
+    if (!(step = Move(names->path, names->aside, through)).error)
+      *earlier = found;
+    else if (Absent(names->path))
+      step.error = ERROR_SUCCESS;
+  }
   if (!step.error && !(step = Move(names->temporary, names->path, through)).error)
     return step;
   RemoveFile(names->temporary);
@@ -223,7 +249,7 @@ FileStep SettleEarlier(FileNames *names) {
     FileStep step = Move(name, names->path, 0);
     if (step.error)
       return step;
-    found = GetFileAttributesA(names->path);
+    names->found = found = GetFileAttributesA(names->path);
   }
   int taken = -1; // the last choice still taken once the files set aside have gone
   for (int choice = 0; choice < NameChoices && ChoiceName(names->path, SetAsideSuffix, choice, name); ++choice) {
@@ -235,15 +261,4 @@ FileStep SettleEarlier(FileNames *names) {
   if (taken + 1 >= NameChoices || !ChoiceName(names->path, SetAsideSuffix, taken + 1, names->aside))
     return {ERROR_FILE_EXISTS, names->path};
   return {ERROR_SUCCESS, names->path};
-}
-
-int SetAsideNamesIn(const char *folder) {
-  char pattern[MAX_PATH];
-  BoundedFormat(pattern, sizeof pattern, "%s\\*%s*", folder, SetAsideSuffix);
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(pattern, &found);
-  if (search == INVALID_HANDLE_VALUE)
-    return 0;
-  FindClose(search);
-  return 1;
 }

@@ -20,9 +20,13 @@ enum { InstallBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN };
 #define SetAsideSuffix ".vel-old"
 enum { NameChoices = 9 };
 // spelled is the earlier file's path as the drive spells it (path, unless the pre-flight's look at the folder found
-// another spelling): putting back gives it its own name again ("CEDICT_TS.U8" stays so, not "cedict_ts.u8").
+// another spelling, which it gives before NameFiles): putting back gives it its own name again ("CEDICT_TS.U8" stays
+// so, not "cedict_ts.u8"). found
+// is the attribute word of the earlier file that the look found at path (INVALID_FILE_ATTRIBUTES where there was
+// none): writing and putting in place act on it, and look again only where a call fails.
 struct FileNames {
   char path[MAX_PATH], temporary[MAX_PATH], aside[MAX_PATH], spelled[MAX_PATH];
+  DWORD found;
 };
 
 // How a step on a file ended: error is ERROR_SUCCESS where it was done, else the Windows error that failed it, with
@@ -32,15 +36,23 @@ struct FileStep {
   const char *path;
 };
 
-// Names the files beside path, looking at what the drive holds under each name (under the set-aside names only with
-// asideToo: SetAsideNamesIn found some), and adds to *found the bytes of the files found there (path's own, and
-// what an interrupted install left). Returns null, or the name that stands in the way: path itself where it is a
-// folder, or the last choice of a name where every choice is a folder.
-const char *NameFiles(const char *path, FileNames *names, unsigned long long *found, int asideToo);
+// What NameFiles looks at: the file and its temporary name; the set-aside names too (the folder holds some); or
+// nothing, where the folder holds no names at all.
+enum { LookAtFile, LookAtSetAside, LookAtNothing };
 
-// SetFileInformationByHandle, looked up at start: null on Windows before Vista, or where a test hides it.
-typedef BOOL(WINAPI *SetFileInformationFn)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+// Names the files beside path (names zeroed, or its spelled given), looking at what the drive holds under each name
+// as looks says, and adds to *found
+// the bytes of the files found there (path's own, and what an interrupted install left). Returns null, or the name
+// that stands in the way: path itself where it is a folder, or the last choice of a name where every choice is a
+// folder.
+const char *NameFiles(const char *path, FileNames *names, unsigned long long *found, int looks);
+
+// SetFileInformationByHandle and GetFileInformationByHandleEx, looked up at start: null on Windows before Vista, or
+// where a test hides them.
+typedef BOOL(WINAPI *FileInformationFn)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+typedef FileInformationFn SetFileInformationFn;
 extern SetFileInformationFn SetFileInformation;
+extern FileInformationFn GetFileInformation;
 
 // How renames are made: MoveFileExA, or what a test puts in its place (a hold that comes and goes).
 typedef BOOL(WINAPI *MoveFileFn)(LPCSTR, LPCSTR, DWORD);
@@ -52,8 +64,9 @@ extern MoveFileFn FileMove;
 // free name is taken (names->temporary). On failure the temporary file is removed.
 FileStep WriteBeside(FileNames *names, const void *data, unsigned long length, unsigned long attributes, int flush);
 
-// Puts the temporary file in place, the renames written through when asked: the earlier file, where there is one,
-// renamed aside first, and *earlier its attribute word (INVALID_FILE_ATTRIBUTES where there was none). On failure
+// Puts the temporary file in place, the renames written through when asked: the earlier file, where there is one
+// (names->found, or what took the name since, where the rename onto it fails), renamed aside first, and *earlier its
+// attribute word (INVALID_FILE_ATTRIBUTES where there was none). On failure
 // the temporary file is removed, and the earlier file has its name back or, where that failed too, stays aside with
 // *earlier still telling of it. A folder where the file goes fails with ERROR_DIRECTORY.
 FileStep PutInPlace(FileNames *names, int writeThrough, DWORD *earlier);
@@ -75,10 +88,5 @@ DWORD RemoveTemporary(const FileNames &names);
 // name cannot be looked at, they all stay. names->aside then becomes the choice after the last still taken, so that
 // the install never renames onto a leftover.
 FileStep SettleEarlier(FileNames *names);
-
-// Whether anything in folder ("X:\Vellumine", or a drive root "X:") has a set-aside name (an earlier file an
-// interrupted install left aside, or a folder of the user's): one look at the folder, where a look beside each row
-// would cost a lookup a row.
-int SetAsideNamesIn(const char *folder);
 
 #endif

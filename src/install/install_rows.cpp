@@ -73,9 +73,7 @@ InstallResult PlaceAll(InstallRun *run) {
 // What an interrupted install left aside beside each row goes back or goes; only an earlier file that is the only
 // copy and cannot take its name back fails the install.
 InstallResult SettleLeftovers(InstallRun *run) {
-  char root[DriveRootSize];
-  DriveRoot(InstallDir, root);
-  if (!SetAsideNamesIn(InstallDir) && !SetAsideNamesIn(root))
+  if (!run->leftAside)
     return InstallSucceeded;
   for (int row = 0; row < ManifestRowCount; ++row)
     if (StoreCarries(Manifest[row].id)) {

@@ -44,6 +44,7 @@ struct InstallRun {
   int keepEarlier;                   // the earlier files stay aside until the end; else each goes once replaced
   int madeFolder;                    // this install made InstallDir
   int rowsBegun;                     // the rows whose writing has begun: their temporary files may exist
+  int leftAside;                     // the pre-flight found set-aside names beside the rows
   FileNames names[ManifestRowCount]; // each carried row's names, given by the pre-flight
   RowHolds holds[ManifestRowCount];  // what each row's name holds now
   DWORD earlier[ManifestRowCount];   // the attribute word of each row's earlier file, where one is set aside

@@ -2,11 +2,12 @@
 // install's worker thread.
 #include "install/preflight.h"
 
+#include <string.h>
 #include <windows.h>
 
 #include "app/globals.h"
 #include "base/bounded_format.h"
-#include "base/kernel_function.h"
+#include "install/folder_names.h"
 #include "install/hold_retry.h"
 #include "install/install_space.h"
 #include "install/removal.h"
@@ -23,10 +24,9 @@ const unsigned long long Margin = 64 * 1024;
 // the probe could not be made). Wine reports 4 KiB clusters for every volume, whatever the Unix file system
 // allocates in; a file's own allocation shows that.
 unsigned long long ProbeAllocation(DWORD *error) {
-  typedef BOOL(WINAPI * QueryFn)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-  QueryFn query = KernelFunction<QueryFn>("GetFileInformationByHandleEx");
   char path[InstallDirSize];
-  if (!query || BoundedFormat(path, sizeof path, "%s\\vel~probe.tmp", InstallDir) >= static_cast<int>(sizeof path))
+  if (!GetFileInformation ||
+      BoundedFormat(path, sizeof path, "%s\\vel~probe.tmp", InstallDir) >= static_cast<int>(sizeof path))
     return 0;
   // One that an interrupted install left (the power cut while it existed) is taken over, and so removed; a
   // scanner's look at it is waited out (a denied access is a write-protected medium, not a hold). A probe that
@@ -43,7 +43,8 @@ unsigned long long ProbeAllocation(DWORD *error) {
     return 0;
   DWORD written = 0;
   FILE_STANDARD_INFO info = {};
-  int known = WriteFile(file, "v", 1, &written, nullptr) && query(file, FileStandardInfo, &info, sizeof info);
+  int known =
+      WriteFile(file, "v", 1, &written, nullptr) && GetFileInformation(file, FileStandardInfo, &info, sizeof info);
   CloseHandle(file);
   RemoveFile(path); // gone at the close, unless a scanner still has it open
   return known && info.AllocationSize.QuadPart > 0 ? static_cast<unsigned long long>(info.AllocationSize.QuadPart) : 0;
@@ -62,22 +63,34 @@ unsigned long long ClusterSize(const char *root, DWORD *error) {
   return probed > cluster ? probed : cluster;
 }
 
-// The spelling of each earlier file in the install folder, where the drive spells it otherwise than the manifest
-// does: one look at the folder, where a look beside each row would cost a lookup a row.
-void SpellEarlierFiles(InstallRun *run) {
-  char pattern[MAX_PATH];
-  BoundedFormat(pattern, sizeof pattern, "%s\\*", InstallDir);
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(pattern, &found);
-  for (int more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-    for (int i = 0; i < ManifestRowCount; ++i) {
-      const ManifestRow &row = Manifest[i];
-      if (row.where == InFolder && StoreCarries(row.id) && !lstrcmpiA(row.destination, found.cFileName) &&
-          lstrcmpA(row.destination, found.cFileName))
-        BoundedFormat(run->names[i].spelled, MAX_PATH, "%s\\%s", InstallDir, found.cFileName);
-    }
-  if (search != INVALID_HANDLE_VALUE)
-    FindClose(search);
+// What the one look at the install folder found: whether it holds any name, and any set-aside name (an earlier file
+// an interrupted install left aside, or a folder of the user's); meanwhile each earlier file's spelling, where the
+// drive spells it otherwise than the manifest does, goes into its row's names.
+enum { FolderHoldsNames = 1, FolderHoldsSetAside = 2 };
+struct FolderLook {
+  FileNames *names;
+  int holds;
+};
+int LookAtFolder(InstallRun *run) {
+  FolderLook look = {run->names, 0};
+  EachName(
+      InstallDir,
+      [](const WIN32_FIND_DATAA &found, void *context) {
+        FolderLook *look = static_cast<FolderLook *>(context);
+        const char *extension = strrchr(found.cFileName, '.'); // ".vel-old", or ".vel-old2" and so on
+        look->holds |=
+            FolderHoldsNames |
+            (extension && !_strnicmp(extension, SetAsideSuffix, sizeof SetAsideSuffix - 1) ? FolderHoldsSetAside : 0);
+        for (int i = 0; i < ManifestRowCount; ++i) {
+          const ManifestRow &row = Manifest[i];
+          if (row.where == InFolder && !lstrcmpiA(row.destination, found.cFileName) &&
+              lstrcmpA(row.destination, found.cFileName) && StoreCarries(row.id))
+            BoundedFormat(look->names[i].spelled, MAX_PATH, "%s\\%s", InstallDir, found.cFileName);
+        }
+        return 1;
+      },
+      &look);
+  return look.holds;
 }
 
 } // namespace
@@ -91,7 +104,13 @@ InstallResult CheckBeforeInstall(InstallRun *run) {
   unsigned long long newSizes[ManifestRowCount], oldSizes[ManifestRowCount];
   char root[DriveRootSize];
   DriveRoot(InstallDir, root);
-  int rows = 0, asideNames = SetAsideNamesIn(InstallDir) || SetAsideNamesIn(root);
+  // One look at the folder tells whether there is anything to look at beside each row. The drive's root holds the
+  // install folder itself: where a row goes there, every name beside it is looked at.
+  int rows = 0, holds[2] = {LookAtFolder(run), 0};
+  for (const ManifestRow &row : Manifest)
+    if (row.where == InDriveRoot && StoreCarries(row.id))
+      holds[InDriveRoot] = FolderHoldsNames | FolderHoldsSetAside;
+  run->leftAside = (holds[InFolder] | holds[InDriveRoot]) & FolderHoldsSetAside;
   for (int i = 0; i < ManifestRowCount; ++i) {
     const ManifestRow &row = Manifest[i];
     const StoreIndexEntry *entry = FindIndexEntry(index, count, row.id);
@@ -114,12 +133,14 @@ InstallResult CheckBeforeInstall(InstallRun *run) {
     // earlier file set aside (or it takes the name back, and is then this row's earlier file). A folder where a
     // file goes is the user's: it is named, and nothing is written.
     oldSizes[rows] = 0;
-    if (const char *inTheWay = NameFiles(path, &run->names[i], &oldSizes[rows], asideNames))
+    if (const char *inTheWay = NameFiles(path, &run->names[i], &oldSizes[rows],
+                                         !(holds[row.where] & FolderHoldsNames) ? LookAtNothing
+                                         : run->leftAside                       ? LookAtSetAside
+                                                                                : LookAtFile))
       return Fail(run, InstallInTheWay, inTheWay);
     ++rows;
   }
 
-  SpellEarlierFiles(run);
   // Sizes round up to the volume's own clusters. A locked stick already refuses the probe.
   ULARGE_INTEGER available;
   DWORD error = ERROR_SUCCESS;

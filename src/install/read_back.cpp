@@ -15,6 +15,9 @@ ReadBackOpenFn ReadBackOpen = CreateFileA;
 namespace {
 
 const unsigned long Page = 4096; // a multiple of every sector size that unbuffered reads must keep to
+// The most read at once: the whole buffer of a read becomes resident (Windows locks it for an unbuffered read, Wine
+// checks every page of it), and the payload buffer is larger than all but the largest file.
+const unsigned long MostAtOnce = 1024 * 1024;
 
 // Opens path for reading past the cache, or, where the file system refuses that, as usual. Antivirus software
 // and the indexer open freshly written files, executables above all, so every kind of sharing is allowed: a
@@ -39,6 +42,8 @@ ReadBackOutcome ReadPieces(const char *path, unsigned char *work, unsigned long 
   if (capacity < lost + Page)
     return ReadBackFailed;
   unsigned long window = (capacity - lost) / Page * Page;
+  if (window > MostAtOnce)
+    window = MostAtOnce;
   unsigned char *aligned = reinterpret_cast<unsigned char *>(start);
   HANDLE file = OpenForReadBack(path);
   if (file == INVALID_HANDLE_VALUE)

@@ -4,6 +4,7 @@
 
 #include "app/globals.h"
 #include "base/bounded_format.h"
+#include "install/folder_names.h"
 #include "install/read_back.h"
 #include "install/removal.h"
 #include "store/payload_store.h"
@@ -53,16 +54,16 @@ void RemoveMadeFolder(const InstallRun *run, char *left) {
   }
   if (left[0])
     return;
-  char pattern[MAX_PATH];
-  BoundedFormat(pattern, sizeof pattern, "%s\\*", InstallDir);
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(pattern, &found);
-  int more = search != INVALID_HANDLE_VALUE;
-  while (more && found.cFileName[0] == '.')
-    more = FindNextFileA(search, &found);
-  if (search != INVALID_HANDLE_VALUE)
-    FindClose(search);
-  BoundedFormat(left, MAX_PATH, more ? "%s\\%s" : "%s", InstallDir, found.cFileName);
+  WIN32_FIND_DATAA first;
+  first.cFileName[0] = 0;
+  EachName(
+      InstallDir,
+      [](const WIN32_FIND_DATAA &found, void *context) {
+        *static_cast<WIN32_FIND_DATAA *>(context) = found;
+        return 0;
+      },
+      &first);
+  BoundedFormat(left, MAX_PATH, first.cFileName[0] ? "%s\\%s" : "%s", InstallDir, first.cFileName);
 }
 
 } // namespace

@@ -59,6 +59,7 @@ TEST(FileWriter, EachStepLeavesTheFolderAsPromised) {
     const char *now;    // what the name holds afterwards ("old", "new", or absent), with bits
     DWORD bits;
     const char *aside; // the set-aside file's name, holding "old" with the earlier file's bits
+    int late = 0;      // the earlier file made (1) or removed (-1) after the look, instead of before it
   } cases[] = {
       {~0u, nullptr, 0, Nothing, 1, "new", H, nullptr},                  // a new file with the bits asked
       {RO | H | SA, nullptr, 0, RemoveAside, 1, "new", H | SA, nullptr}, // the earlier file's other bits kept
@@ -71,6 +72,8 @@ TEST(FileWriter, EachStepLeavesTheFolderAsPromised) {
       {RO | H, "f.vel-old", 0, Nothing, 1, "new", H, "f.vel-old2"},      // the user's folder left alone
       {RO | H, "f.vel-old", 0, Settle, 1, "new", H, nullptr},            // also when settling
       {RO | H, "f.vel~", 0, RemoveAside, 1, "new", H, nullptr},          // a folder where the temporary goes
+      {RO | H, nullptr, 0, Nothing, 1, "new", H, "f.vel-old", 1},        // an earlier file come since the look
+      {RO | H, nullptr, 0, Nothing, 1, "new", H, nullptr, -1},           // one gone since: its name is free
   };
   int i = 0;
   for (const Case &c : cases) {
@@ -80,10 +83,12 @@ TEST(FileWriter, EachStepLeavesTheFolderAsPromised) {
       DeleteFileA((folder + "\\mine").c_str());
       RemoveDirectoryA(folder.c_str());
     }
-    if (c.earlier != ~0u) {
+    auto makeEarlier = [&] {
       ASSERT_TRUE(WriteWholeFile(path, Text("old")));
       Mark(path, c.earlier);
-    }
+    };
+    if (c.earlier != ~0u && c.late <= 0)
+      makeEarlier();
     ASSERT_TRUE(WriteWholeFile(path + ".vel~", Text("stale"))); // what an interrupted install left
     Mark(path + ".vel~", RO | H);
     if (c.folder) {
@@ -92,9 +97,13 @@ TEST(FileWriter, EachStepLeavesTheFolderAsPromised) {
       ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
       ASSERT_TRUE(WriteWholeFile(folder + "\\mine", Text("mine")));
     }
-    FileNames names;
+    FileNames names = {};
     unsigned long long found = 0;
     ASSERT_EQ(NameFiles(path.c_str(), &names, &found, 1), nullptr) << i;
+    if (c.late > 0)
+      makeEarlier();
+    if (c.late < 0)
+      Mark(path, 0), DeleteFileA(path.c_str());
     ASSERT_EQ(WriteBeside(&names, "new", 3, H, 1).error, 0u) << i;
     DWORD earlier = 0;
     Renames = 0;
@@ -121,7 +130,7 @@ TEST(FileWriter, EachStepLeavesTheFolderAsPromised) {
   std::string dir = FreshFolder("writer-settle"), path = dir + "\\f";
   ASSERT_TRUE(WriteWholeFile(path + ".vel-old", Text("old")));
   Mark(path + ".vel-old", RO | H);
-  FileNames names;
+  FileNames names = {};
   unsigned long long found = 0;
   ASSERT_EQ(NameFiles(path.c_str(), &names, &found, 1), nullptr);
   EXPECT_EQ(found, 3u);
@@ -136,7 +145,7 @@ TEST(FileWriter, EachAttributeCombinationAndNoFolder) {
   for (DWORD bits : {0ul, RO, H, RO | H}) {
     std::string name = std::string("ro") + (bits & RO ? "1" : "0") + "h" + (bits & H ? "1" : "0"),
                 path = dir + "\\" + name;
-    FileNames names;
+    FileNames names = {};
     unsigned long long found = 0;
     DWORD earlier = 0;
     ASSERT_EQ(NameFiles(path.c_str(), &names, &found, 0), nullptr);
@@ -145,7 +154,7 @@ TEST(FileWriter, EachAttributeCombinationAndNoFolder) {
     EXPECT_EQ(GetFileAttributesA(path.c_str()) & (RO | H), bits) << name;
     EXPECT_EQ(ReadWholeFile(path), Text(name.c_str()));
   }
-  FileNames names;
+  FileNames names = {};
   unsigned long long found = 0;
   NameFiles("E:\\missing-folder\\x.bin", &names, &found, 0);
   EXPECT_NE(WriteBeside(&names, "abc", 3, 0, 1).error, 0u);
@@ -162,7 +171,7 @@ TEST(FileWriter, FullMediumKeepsTheEarlierFile) {
   ASSERT_TRUE(WriteWholeFile(earlier, Bytes(8000, 'e')));
   Mark(earlier, RO | H);
   Bytes big(200000, 'n');
-  FileNames names;
+  FileNames names = {};
   unsigned long long found = 0;
   NameFiles(earlier.c_str(), &names, &found, 0);
   EXPECT_NE(WriteBeside(&names, big.data(), static_cast<unsigned long>(big.size()), RO | H, 1).error, 0u);

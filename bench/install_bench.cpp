@@ -15,8 +15,10 @@
 //   install_bench limit DIR        the fair limit for a verified install: for every carried entry, uncompress, write
 //                                  a new file in DIR, FlushFileBuffers, then read it back unbuffered and compare
 //   install_bench limit-safe DIR   the fair limit with the promises of a power cut at any moment: as limit, but each
-//                                  file written under a temporary name and renamed onto its own, written through,
-//                                  and the drive's root folder flushed at the end
+//                                  file written under a temporary name, given its read-only and hidden bits through
+//                                  its handle before its flush (so that the flush takes them to the medium) and
+//                                  renamed onto its own, written through, and the drive's root folder flushed at the
+//                                  end
 //   install_bench preflight DIR    the checks before the first file alone (every entry's CRC-32, the room)
 //   install_bench empty            nothing: the empty-process time of this program
 //   install_bench resident         reads every byte of the store once and nothing else: the program with its own
@@ -218,7 +220,11 @@ int Limit(const char *dir, bool safe) {
     HANDLE file =
         CreateFileA(safe ? temporary : path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD done = 0;
-    BOOL ok = WriteFile(file, buffer, length, &done, nullptr) && FlushFileBuffers(file);
+    FILE_BASIC_INFO bits = {}; // zero times: left as they are
+    bits.FileAttributes = (row.readOnly ? FILE_ATTRIBUTE_READONLY : 0) | (row.hidden ? FILE_ATTRIBUTE_HIDDEN : 0);
+    BOOL ok = WriteFile(file, buffer, length, &done, nullptr) &&
+              (!safe || !bits.FileAttributes || SetFileInformationByHandle(file, FileBasicInfo, &bits, sizeof bits)) &&
+              FlushFileBuffers(file);
     CloseHandle(file);
     ok = ok && (!safe || MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
     file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr);

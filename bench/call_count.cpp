@@ -4,9 +4,9 @@
 // changed (the same file counts an older commit's calls). The phases are told apart by calls the install makes at
 // their bounds: the bench's first QueryPerformanceCounter starts the pre-flight, the root folder's opening the
 // rows, the bar's move to 90 the placing (batched), the first unbuffered open the read-back, the next flush the
-// settling, and the bench's second QueryPerformanceCounter ends it. At the exit it prints one line a kind and a
-// function and phase, "calls PHASE COUNT MS FUNCTION KIND" (MS: the time inside those calls), and "phase PHASE MS
-// WORKING_SET PEAK_WORKING_SET" at each phase's end.
+// settling, and the bench's second QueryPerformanceCounter ends it. At the exit it prints one line a function and
+// phase, "calls PHASE COUNT MS FUNCTION KIND" (MS: the time inside those calls), and one a phase, "phase PHASE MS
+// WORKING_SET PEAK_WORKING_SET" (the working set at its end).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -21,17 +21,16 @@ enum Phase { PreFlight, Rows, Placing, ReadBack, Settling, Ended, Phases };
 const char *const PhaseNames[] = {"pre-flight", "rows", "placing", "read-back", "settling"};
 
 // Every function counted, under its kind's name in the table.
+// clang-format off
 #define COUNTED(X)                                                                                                     \
-  X(CreateFileA, "create/open")                                                                                        \
-  X(WriteFile, "write")                                                                                                \
-  X(ReadFile, "read") X(CloseHandle, "close") X(FlushFileBuffers, "flush") X(GetFileAttributesA, "attribute look")     \
-      X(GetFileAttributesExA, "attribute look") X(GetFileInformationByHandle, "attribute look")                        \
-          X(SetFileAttributesA, "attribute set") X(MoveFileExA, "rename") X(DeleteFileA, "removal")                    \
-              X(RemoveDirectoryA, "removal") X(CreateDirectoryA, "folder made") X(FindFirstFileA, "folder listing")    \
-                  X(FindNextFileA, "folder listing") X(GetDiskFreeSpaceA, "volume look")                               \
-                      X(GetDiskFreeSpaceExA, "volume look") X(GetVolumeInformationA, "volume look")                    \
-                          X(FindResourceA, "resource") X(LoadResource, "resource") X(SizeofResource, "resource")       \
-                              X(Sleep, "sleep")
+  X(CreateFileA, "create/open") X(WriteFile, "write") X(ReadFile, "read") X(CloseHandle, "close")                      \
+  X(FlushFileBuffers, "flush") X(GetFileAttributesA, "attribute look") X(GetFileAttributesExA, "attribute look")       \
+  X(GetFileInformationByHandle, "attribute look") X(SetFileAttributesA, "attribute set") X(MoveFileExA, "rename")      \
+  X(DeleteFileA, "removal") X(RemoveDirectoryA, "removal") X(CreateDirectoryA, "folder made")                          \
+  X(FindFirstFileA, "folder listing") X(FindNextFileA, "folder listing") X(GetDiskFreeSpaceA, "volume look")           \
+  X(GetDiskFreeSpaceExA, "volume look") X(GetVolumeInformationA, "volume look") X(FindResourceA, "resource")           \
+  X(LoadResource, "resource") X(SizeofResource, "resource") X(Sleep, "sleep")
+// clang-format on
 #define AS_KIND(function, kind) K_##function,
 enum Kind { COUNTED(AS_KIND) K_SetFileInformationByHandle, K_GetFileInformationByHandleEx, Kinds };
 #define AS_NAME(function, kind) {#function, kind},
@@ -136,27 +135,30 @@ FARPROC WINAPI CountedLookup(HMODULE module, LPCSTR name) {
   return reinterpret_cast<FARPROC>(counted);
 }
 
+// Each import counted, what takes its place, and where the real function is kept.
 struct Patch {
   const char *name;
   void *counted;
-  int kind; // -1: a marker alone
+  void **real;
 };
 #define AS_PATCH(function, kind)                                                                                       \
-  {#function, reinterpret_cast<void *>(&Counter<decltype(&function)>::Call<K_##function>), K_##function},
-const Patch Patches[] = {COUNTED(AS_PATCH){"SendMessageA", reinterpret_cast<void *>(&CountedSend), -1},
-                         {"QueryPerformanceCounter", reinterpret_cast<void *>(&CountedCounter), -1},
-                         {"GetProcAddress", reinterpret_cast<void *>(&CountedLookup), -1}};
+  {#function, reinterpret_cast<void *>(&Counter<decltype(&function)>::Call<K_##function>), &Real[K_##function]},
+const Patch Patches[] = {
+    {"CreateFileA", reinterpret_cast<void *>(&CountedCreate), &Real[K_CreateFileA]}, // the markers first
+    {"FlushFileBuffers", reinterpret_cast<void *>(&CountedFlush), &Real[K_FlushFileBuffers]},
+    {"SendMessageA", reinterpret_cast<void *>(&CountedSend), reinterpret_cast<void **>(&RealSend)},
+    {"QueryPerformanceCounter", reinterpret_cast<void *>(&CountedCounter), reinterpret_cast<void **>(&RealCounter)},
+    {"GetProcAddress", reinterpret_cast<void *>(&CountedLookup), reinterpret_cast<void **>(&RealLookup)},
+    {"SetFileInformationByHandle", // imported by the bench's limit, looked up by the product
+     reinterpret_cast<void *>(&Counter<decltype(&SetFileInformationByHandle)>::Call<K_SetFileInformationByHandle>),
+     &Real[K_SetFileInformationByHandle]},
+    COUNTED(AS_PATCH)};
 
 // The counter for the import name, which calls real; null for an import not counted.
 void *Counted(const char *name, void *real) {
   for (const Patch &patch : Patches)
     if (!strcmp(name, patch.name)) {
-      if (patch.kind >= 0)
-        Real[patch.kind] = real;
-      if (patch.kind == K_CreateFileA)
-        return reinterpret_cast<void *>(&CountedCreate);
-      if (patch.kind == K_FlushFileBuffers)
-        return reinterpret_cast<void *>(&CountedFlush);
+      *patch.real = real;
       return patch.counted;
     }
   return nullptr;
@@ -176,12 +178,6 @@ void PatchImports() {
       const char *name = reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData)->Name;
       void *real = reinterpret_cast<void *>(slots->u1.Function);
       void *counted = Counted(name, real);
-      if (!strcmp(name, "QueryPerformanceCounter"))
-        RealCounter = reinterpret_cast<decltype(&QueryPerformanceCounter)>(real);
-      if (!strcmp(name, "GetProcAddress"))
-        RealLookup = reinterpret_cast<decltype(&GetProcAddress)>(real);
-      if (!strcmp(name, "SendMessageA"))
-        RealSend = reinterpret_cast<decltype(&SendMessageA)>(real);
       DWORD old = 0;
       if (counted && VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old)) {
         slots->u1.Function = reinterpret_cast<ULONG_PTR>(counted);
@@ -194,10 +190,9 @@ void PatchImports() {
 void Report() {
   if (Timed < 2)
     return;
-  double frequency = 0;
   LARGE_INTEGER ticks;
   QueryPerformanceFrequency(&ticks);
-  frequency = static_cast<double>(ticks.QuadPart) / 1000.0;
+  double frequency = static_cast<double>(ticks.QuadPart) / 1000.0; // ticks a millisecond
   for (int phase = PreFlight; phase < Ended; ++phase)
     printf("phase %s %.2f %lu %lu\n", PhaseNames[phase],
            static_cast<double>(Bound[phase + 1].QuadPart - Bound[phase].QuadPart) / frequency,

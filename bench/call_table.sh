@@ -23,7 +23,6 @@ trap wine_env_stop EXIT
 wine_env_start $arch
 work=$root/build/bench/calls
 mkdir -p "$work/usb"
-hand_over "$work"
 wine_env_map k "$work/usb"
 benches=("$root/build/$arch/bench/install_bench.exe" "$@")
 for i in "${!benches[@]}"; do cp "${benches[$i]}" "$work/bench$i.exe"; done

@@ -135,7 +135,7 @@ DWORD Fill(HANDLE file, const char *path, const void *data, unsigned long length
 
 } // namespace
 
-SetFileInformationFn SetFileInformation = KernelFunction<SetFileInformationFn>("SetFileInformationByHandle");
+FileInformationFn SetFileInformation = KernelFunction<FileInformationFn>("SetFileInformationByHandle");
 FileInformationFn GetFileInformation = KernelFunction<FileInformationFn>("GetFileInformationByHandleEx");
 MoveFileFn FileMove = MoveFileExA;
 

@@ -21,9 +21,9 @@ enum { InstallBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN };
 enum { NameChoices = 9 };
 // spelled is the earlier file's path as the drive spells it (path, unless the pre-flight's look at the folder found
 // another spelling, which it gives before NameFiles): putting back gives it its own name again ("CEDICT_TS.U8" stays
-// so, not "cedict_ts.u8"). found
-// is the attribute word of the earlier file that the look found at path (INVALID_FILE_ATTRIBUTES where there was
-// none): writing and putting in place act on it, and look again only where a call fails.
+// so, not "cedict_ts.u8"). found is the attribute word of the earlier file that the look found at path
+// (INVALID_FILE_ATTRIBUTES where there was none): writing and putting in place act on it, and look again only where
+// a call fails.
 struct FileNames {
   char path[MAX_PATH], temporary[MAX_PATH], aside[MAX_PATH], spelled[MAX_PATH];
   DWORD found;
@@ -41,18 +41,15 @@ struct FileStep {
 enum { LookAtFile, LookAtSetAside, LookAtNothing };
 
 // Names the files beside path (names zeroed, or its spelled given), looking at what the drive holds under each name
-// as looks says, and adds to *found
-// the bytes of the files found there (path's own, and what an interrupted install left). Returns null, or the name
-// that stands in the way: path itself where it is a folder, or the last choice of a name where every choice is a
-// folder.
+// as looks says, and adds to *found the bytes of the files found there (path's own, and what an interrupted install
+// left). Returns null, or the name that stands in the way: path itself where it is a folder, or the last choice of a
+// name where every choice is a folder.
 const char *NameFiles(const char *path, FileNames *names, unsigned long long *found, int looks);
 
 // SetFileInformationByHandle and GetFileInformationByHandleEx, looked up at start: null on Windows before Vista, or
 // where a test hides them.
 typedef BOOL(WINAPI *FileInformationFn)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-typedef FileInformationFn SetFileInformationFn;
-extern SetFileInformationFn SetFileInformation;
-extern FileInformationFn GetFileInformation;
+extern FileInformationFn SetFileInformation, GetFileInformation;
 
 // How renames are made: MoveFileExA, or what a test puts in its place (a hold that comes and goes).
 typedef BOOL(WINAPI *MoveFileFn)(LPCSTR, LPCSTR, DWORD);
@@ -66,9 +63,9 @@ FileStep WriteBeside(FileNames *names, const void *data, unsigned long length, u
 
 // Puts the temporary file in place, the renames written through when asked: the earlier file, where there is one
 // (names->found, or what took the name since, where the rename onto it fails), renamed aside first, and *earlier its
-// attribute word (INVALID_FILE_ATTRIBUTES where there was none). On failure
-// the temporary file is removed, and the earlier file has its name back or, where that failed too, stays aside with
-// *earlier still telling of it. A folder where the file goes fails with ERROR_DIRECTORY.
+// attribute word (INVALID_FILE_ATTRIBUTES where there was none). On failure the temporary file is removed, and the
+// earlier file has its name back or, where that failed too, stays aside with *earlier still telling of it. A folder
+// where the file goes fails with ERROR_DIRECTORY.
 FileStep PutInPlace(FileNames *names, int writeThrough, DWORD *earlier);
 
 // Undoes PutInPlace: the earlier file, where there was one (earlier, as PutInPlace gave it), renamed back, the new

@@ -11,7 +11,7 @@ int EachName(const char *folder, int (*see)(const WIN32_FIND_DATAA &found, void 
   if (search == INVALID_HANDLE_VALUE)
     return 0;
   for (int more = 1; more; more = FindNextFileA(search, &found)) {
-    const char *name = found.cFileName;
+    const char *name = found.cFileName; // "." and ".." end where their dots do
     if (name[name[0] == '.' && name[1] == '.' ? 2 : name[0] == '.'] && !see(found, context))
       break;
   }
